@@ -1,0 +1,26 @@
+// File names on Linux for a design that writes Windows paths: a backslash is a
+// directory separator, and art sets made on a case-insensitive file system are
+// found whatever the case of their names.
+#pragma once
+
+#include <cstddef>
+
+namespace platform {
+
+// Copies the path with every backslash turned into '/'.
+void ToNativePath(const char* path, char* out, std::size_t size);
+
+// Folder of the running program (from /proc/self/exe), ending in '/'.
+// Empty when it cannot be found.
+const char* ProgramFolder();
+
+// Finds an existing file or folder for the path: the path as it stands (after
+// ToNativePath), otherwise matched case-insensitively component by component.
+// On success out holds the path to open and the result is true; otherwise out
+// holds the native path and the result is false.
+bool ResolvePath(const char* path, char* out, std::size_t size);
+
+// True when the path (resolved as above) names an existing regular file.
+bool FileExists(const char* path);
+
+}  // namespace platform
