@@ -147,4 +147,27 @@ bool FileExists(const char* path) {
   return ::stat(resolved, &st) == 0 && S_ISREG(st.st_mode);
 }
 
+void JoinToFolder(const char* folder, int levelsUp, const char* value, char* out, std::size_t size) {
+  if (out == nullptr || size == 0) {
+    return;
+  }
+  char base[4096];
+  Copy(base, folder != nullptr ? folder : "", sizeof base);
+  std::size_t len = std::strlen(base);
+  auto isSeparator = [](char c) { return c == '/' || c == '\\'; };
+  while (len > 0 && isSeparator(base[len - 1])) {
+    len--;
+  }
+  for (int level = 1; level < levelsUp && len > 0; level++) {
+    while (len > 0 && !isSeparator(base[len - 1])) {
+      len--;
+    }
+    while (len > 0 && isSeparator(base[len - 1])) {
+      len--;
+    }
+  }
+  base[len] = '\0';
+  std::snprintf(out, size, "%s/%s", base, value != nullptr ? value : "");
+}
+
 }  // namespace platform

@@ -23,4 +23,11 @@ bool ResolvePath(const char* path, char* out, std::size_t size);
 // True when the path (resolved as above) names an existing regular file.
 bool FileExists(const char* path);
 
+// Joins a program-relative value (one that began with ..\ or ../, given
+// without those three characters) to a folder: the folder's trailing
+// separator and levelsUp - 1 further trailing components are cut, then "/"
+// and the value follow; with levelsUp 1 the folder itself is kept. The result
+// is cut to size - 1 characters.
+void JoinToFolder(const char* folder, int levelsUp, const char* value, char* out, std::size_t size);
+
 }  // namespace platform
