@@ -11,6 +11,21 @@ RevisionLines gRevisions("%Z% CBaseCockpitControl QX_P_0301_01 BaseCockpitContro
 const char* OrEmpty(const char* text) { return text != nullptr ? text : ""; }
 }  // namespace
 
+void RegisterCBaseCockpitControlRevision() { gRevisions.RegisterOnce(); }
+
+void RegisterControlRevisions() {
+  RegisterCBaseCockpitControlRevision();
+  RegisterCButtonClassRevision();
+  RegisterGuardedCoverRevision();
+  RegisterGuardedButtonRevision();
+  RegisterSwitchClassRevision();
+  RegisterKnobClassRevision();
+  RegisterRotaryKnobClassRevision();
+  RegisterLightClassRevision();
+  RegisterCPanelDisplayRevision();
+  RegisterCDisplaySegmentRevision();
+}
+
 void BuildControlPath(char* out, std::size_t size, const char* folder, const char* name, const char* file) {
   FormatBounded(out, size, "%s\\%s%s", OrEmpty(folder), OrEmpty(name), OrEmpty(file));
 }

@@ -45,6 +45,20 @@ struct ImageSet {
   int y = 0;
 };
 
+// Registers the identification lines of one control module, once per process.
+void RegisterCBaseCockpitControlRevision();
+void RegisterCButtonClassRevision();
+void RegisterGuardedCoverRevision();
+void RegisterGuardedButtonRevision();
+void RegisterSwitchClassRevision();
+void RegisterKnobClassRevision();
+void RegisterRotaryKnobClassRevision();
+void RegisterLightClassRevision();
+void RegisterCPanelDisplayRevision();
+void RegisterCDisplaySegmentRevision();
+// All of the above, for the cockpit manager's start-up.
+void RegisterControlRevisions();
+
 // Path = folder + "\" + name + file (file starts with its own backslash).
 void BuildControlPath(char* out, std::size_t size, const char* folder, const char* name, const char* file);
 

@@ -10,6 +10,8 @@ const char* const kEightImages[8] = {"\\TopIn.bmp",  "\\BotIn.bmp",  "\\BothIn.b
 const char* const kFourImages[4] = {"\\OnIn.bmp", "\\OffIn.bmp", "\\OnOut.bmp", "\\OffOut.bmp"};
 }  // namespace
 
+void RegisterCButtonClassRevision() { gRevisions.RegisterOnce(); }
+
 CButtonClass::CButtonClass() : CBaseCockpitControl(gRevisions) {}
 
 CButtonClass::CButtonClass(RevisionLines& lines) : CBaseCockpitControl(lines) {}

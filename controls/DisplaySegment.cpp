@@ -25,6 +25,8 @@ const char* ReasonOf(const char* error, const char* path) {
 }
 }  // namespace
 
+void RegisterCDisplaySegmentRevision() { gRevisions.RegisterOnce(); }
+
 DisplayGlyphSet& DisplayGlyphSet::Shared() {
   static DisplayGlyphSet set;
   return set;

@@ -8,6 +8,8 @@ const char* const kPartFiles[8] = {"\\top.bmp",        "\\bottom.bmp",     "\\le
                                    "\\vertical.bmp",   "\\horizontal.bmp", "\\opentop.bmp", "\\openbot.bmp"};
 }  // namespace
 
+void RegisterGuardedButtonRevision() { gRevisions.RegisterOnce(); }
+
 GuardedButton::GuardedButton() : CBaseCockpitControl(gRevisions) {}
 
 bool GuardedButton::InitialiseGuard(const ButtonDescriptor& d) {

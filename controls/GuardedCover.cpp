@@ -5,6 +5,8 @@ RevisionLines gRevisions("%Z% GuardedCover QX_P_0303_01 GuardedCover.cpp $Revisi
                          "%Z% GuardedCover QX_P_0303_01 GuardedCover.h $Revision: 1.2 $");
 }  // namespace
 
+void RegisterGuardedCoverRevision() { gRevisions.RegisterOnce(); }
+
 GuardedCover::GuardedCover() : CBaseCockpitControl(gRevisions) {}
 
 bool GuardedCover::Initialise(const ButtonDescriptor& d) {

@@ -11,6 +11,8 @@ constexpr int kRow[8] = {0, 0, 1, 2, 2, 2, 1, 0};
 constexpr int kColumn[8] = {1, 2, 2, 2, 1, 0, 0, 0};
 }  // namespace
 
+void RegisterKnobClassRevision() { gRevisions.RegisterOnce(); }
+
 KnobClass::KnobClass() : CBaseCockpitControl(gRevisions) {}
 
 bool KnobClass::IsAllowed(int position) const { return position >= 0 && position < 8 && allowed_[position]; }

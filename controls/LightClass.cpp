@@ -5,6 +5,8 @@ RevisionLines gRevisions("%Z% LightClass QX_P_0306_01 LightClass.cpp $Revision: 
                          "%Z% LightClass QX_P_0306_01 LightClass.h $Revision: 1.2 $");
 }  // namespace
 
+void RegisterLightClassRevision() { gRevisions.RegisterOnce(); }
+
 LightClass::LightClass() : CButtonClass(gRevisions) {}
 
 bool LightClass::Initialise(const ButtonDescriptor& d) {

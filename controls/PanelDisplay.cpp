@@ -19,6 +19,8 @@ int ScaleValue(long long value, double scale) {
 }
 }  // namespace
 
+void RegisterCPanelDisplayRevision() { gRevisions.RegisterOnce(); }
+
 CPanelDisplay::CPanelDisplay() = default;
 
 void CPanelDisplay::RegisterRevision() {

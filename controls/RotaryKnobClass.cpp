@@ -10,6 +10,8 @@ RevisionLines gRevisions("%Z% RotaryKnobClass QX_P_0305_02 RotaryKnobClass.cpp $
 constexpr int kHoldLimit = 1000;
 }  // namespace
 
+void RegisterRotaryKnobClassRevision() { gRevisions.RegisterOnce(); }
+
 RotaryKnobClass::RotaryKnobClass() : CBaseCockpitControl(gRevisions) {}
 
 bool RotaryKnobClass::Initialise(const RotaryKnobDescriptor& d) {

@@ -12,6 +12,8 @@ constexpr int kSpringHold = 10;
 constexpr int kSpringRest = -2;
 }  // namespace
 
+void RegisterSwitchClassRevision() { gRevisions.RegisterOnce(); }
+
 SwitchClass::SwitchClass() : CBaseCockpitControl(gRevisions) {}
 
 bool SwitchClass::Initialise(const SwitchRecord& r) {

@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 
+#include "common/ConfigFile.h"
 #include "common/TextFcns.h"
+#include "controls/CButtonClass.h"
 #include "controls/BaseCockpitControl.h"
 #include "controls/tests/ControlFixtures.h"
 
@@ -175,4 +178,30 @@ TEST_F(BaseControlTest, DrawCopiesTheStateImage) {
   EXPECT_EQ(dc.PixelAt(10, 20), 0x222222u);
   EXPECT_EQ(dc.PixelAt(29, 49), 0x222222u);
   EXPECT_EQ(dc.PixelAt(30, 50), 0u);
+}
+
+TEST(ControlRevisions, EveryModuleRegistersOnce) {
+  FixtureFolder dir;
+  const std::string path = std::string(dir.Root()) + "/config.txt";
+  OpenConfigReport(path.c_str());
+  RegisterControlRevisions();
+  CButtonClass button;
+  button.RegisterRevision();
+  RegisterControlRevisions();
+  CloseConfigReport();
+  FILE* f = std::fopen(path.c_str(), "r");
+  ASSERT_NE(f, nullptr);
+  std::string text;
+  char buffer[512];
+  while (std::fgets(buffer, sizeof buffer, f) != nullptr) {
+    text += buffer;
+  }
+  std::fclose(f);
+  for (const char* file : {"BaseCockpitControl.cpp", "BaseCockpitControl.h", "CButtonClass.cpp", "CButtonClass.h",
+                           "GuardedCover.cpp", "GuardedButton.h", "SwitchClass.cpp", "KnobClass.cpp",
+                           "RotaryKnobClass.cpp", "LightClass.cpp", "PanelDisplay.cpp", "DisplaySegment.h"}) {
+    const std::size_t at = text.find(file);
+    EXPECT_NE(at, std::string::npos) << file;
+    EXPECT_EQ(text.find(std::string(" ") + file, at + 1), std::string::npos) << file << " registered twice";
+  }
 }
