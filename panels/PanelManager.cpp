@@ -1,0 +1,131 @@
+#include "panels/PanelManager.h"
+
+#include "common/RevisionString.h"
+
+namespace {
+
+RevisionLines gRevisions("%Z% PanelManager QX_P_0077_40 PanelManager.cpp $Revision: 1.6 $",
+                         "%Z% PanelManager QX_P_0077_40 PanelManager.h $Revision: 1.4 $");
+
+// The ids UpdateAll visits.
+constexpr int32_t kUpdateAllIds = 24;
+
+// Sums in 64 bits so that no rectangle or view value can overflow.
+bool Overlaps(const PanelRect& r, int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
+  const int64_t right = static_cast<int64_t>(r.x) + r.width;
+  const int64_t bottom = static_cast<int64_t>(r.y) + r.height;
+  return r.x <= x1 && right >= x0 && bottom >= y0 && r.y <= y1;
+}
+
+bool Contains(const PanelRect& r, int32_t x, int32_t y) {
+  const int64_t right = static_cast<int64_t>(r.x) + r.width;
+  const int64_t bottom = static_cast<int64_t>(r.y) + r.height;
+  return r.x <= x && x <= right && r.y <= y && y <= bottom;
+}
+
+}  // namespace
+
+PanelManager::PanelManager(int32_t panelCount) : panelCount_(panelCount) {
+  gRevisions.RegisterOnce();
+  // Until the first rotation step every usable id counts as visible.
+  const int32_t usable = panelCount < 0 ? 0 : (panelCount < kMaxPanels ? panelCount : kMaxPanels - 1);
+  for (int32_t i = 0; i < kMaxPanels; i++) {
+    visible_[i] = i < usable ? i : -1;
+  }
+  visibleCount_ = usable;
+}
+
+PanelManager::~PanelManager() = default;
+
+void PanelManager::DrawVisible(platform::DrawSurface& surface) {
+  for (int32_t i = 0; i < visibleCount_ && i < kMaxPanels; i++) {
+    DrawPanel(visible_[i], surface);
+  }
+}
+
+void PanelManager::UpdatePanel(int32_t /*id*/) {}
+
+void PanelManager::DrawPanel(int32_t /*id*/, platform::DrawSurface& /*surface*/) {}
+
+void PanelManager::ResetAll() {}
+
+void PanelManager::UpdateAll() {
+  for (int32_t id = 0; id < kUpdateAllIds; id++) {
+    UpdatePanel(id);
+  }
+}
+
+void PanelManager::RecomputeVisible(int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
+  if (panelCount_ >= kMaxPanels) {
+    return;
+  }
+  for (int32_t& id : visible_) {
+    id = -1;
+  }
+  int32_t count = 0;
+  for (int32_t id = 0; id < panelCount_; id++) {
+    if (Overlaps(table_[id], x0, y0, x1, y1)) {
+      visible_[count++] = id;
+    }
+  }
+  visibleCount_ = count;
+}
+
+void PanelManager::UpdateVisible(int32_t x0, int32_t y0, int32_t x1, int32_t y1, const MouseState* mouse) {
+  mouse_ = mouse;
+  if (rotationPosition_ == 0) {
+    RecomputeVisible(x0, y0, x1, y1);
+  }
+  // The step after the last visible id reads the -1 that ends the list.
+  UpdatePanel(GetVisibleId(rotationPosition_));
+  if (rotationPosition_ < visibleCount_) {
+    rotationPosition_++;
+  } else {
+    rotationPosition_ = 0;
+  }
+  if (!firstCycleDone_) {
+    UpdateAll();
+    firstCycleDone_ = true;
+  }
+}
+
+int32_t PanelManager::FindPanelAt(int32_t x, int32_t y) const {
+  if (panelCount_ >= kMaxPanels) {
+    return -1;
+  }
+  for (int32_t id = 1; id < panelCount_; id++) {
+    if (Contains(table_[id], x, y)) {
+      return id;
+    }
+  }
+  return -1;
+}
+
+void PanelManager::HandleMouse(int32_t x, int32_t y) {
+  const int32_t id = FindPanelAt(x, y);
+  if (id != 0) {
+    UpdatePanel(id);
+    lastPanelUnderPointer_ = id;
+  }
+}
+
+PanelRect PanelManager::GetPanelRect(int32_t id) const {
+  if (id < 0 || id >= kMaxPanels) {
+    return PanelRect{};
+  }
+  return table_[id];
+}
+
+int32_t PanelManager::GetVisibleId(int32_t position) const {
+  if (position < 0 || position >= kMaxPanels) {
+    return -1;
+  }
+  return visible_[position];
+}
+
+void PanelManager::SetPanelRect(int32_t id, int32_t x, int32_t y, int32_t width, int32_t height) {
+  if (id < 0 || id >= kMaxPanels) {
+    return;
+  }
+  table_[id] = PanelRect{id, x, y, width, height};
+}

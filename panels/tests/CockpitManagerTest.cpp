@@ -1,0 +1,289 @@
+#include "panels/CockpitManager.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <climits>
+#include <string>
+#include <vector>
+
+#include "panels/BasePanel.h"
+#include "platform/Graphics.h"
+
+namespace {
+
+// Every call a fake panel receives, as "op:id".
+std::vector<std::string> gCalls;
+
+class FakePanel : public BasePanel {
+ public:
+  FakePanel() = default;
+  void SetId(int32_t id) { id_ = id; }
+
+  bool Initialise(const char* folder, int32_t originY, int32_t originX) override {
+    Log("init");
+    folder_ = folder != nullptr ? folder : "";
+    SetOrigin(originX, originY);
+    if (fail) {
+      ReportText(("CFake" + std::to_string(id_) + "::Initialise --> SharedMemory ptr not set").c_str());
+    }
+    return !fail;
+  }
+  void Update(const MouseState& mouse) override {
+    Log("update");
+    lastMouse = &mouse;
+  }
+  void Draw(platform::DrawSurface& /*surface*/) override { Log("draw"); }
+  void ResetToDefaults() override { Log("reset"); }
+
+  bool fail = false;
+  std::string folder_;
+  const MouseState* lastMouse = nullptr;
+
+ private:
+  void Log(const char* op) { gCalls.push_back(std::string(op) + ":" + std::to_string(id_)); }
+  int32_t id_ = 0;
+};
+
+// A manager whose ids 0 to 23 all have fake panels (ids 0, 2, 11 and 23 too,
+// so the tests see that the manager never reaches them where it must not).
+class TestManager : public CockpitManager {
+ public:
+  TestManager() {
+    for (int32_t id = 0; id < kPanelCount; id++) {
+      fakes[id].SetId(id);
+      SetPanel(id, &fakes[id]);
+    }
+    gCalls.clear();
+  }
+  void Remove(int32_t id) { SetPanel(id, nullptr); }
+  FakePanel fakes[kPanelCount];
+};
+
+std::vector<std::string> Calls(const char* op, const std::vector<int32_t>& ids) {
+  std::vector<std::string> out;
+  for (int32_t id : ids) {
+    out.push_back(std::string(op) + ":" + std::to_string(id));
+  }
+  return out;
+}
+
+const std::vector<int32_t> kOrder = {1, 3, 4, 5, 6, 7, 8, 9, 10, 12, 13, 15, 14, 16, 17, 18, 19, 22, 20, 21};
+const std::vector<int32_t> kResetOrder = {1, 3, 4, 5, 6, 7, 8, 9, 10, 12, 17, 18};
+
+std::vector<int32_t> AllIds() {
+  std::vector<int32_t> ids;
+  for (int32_t id = 0; id < 24; id++) {
+    ids.push_back(id);
+  }
+  return ids;
+}
+
+TEST(CockpitManagerTest, InitialisesInOrderWithEachOriginAndStopsAtTheFirstFailure) {
+  TestManager manager;
+  ASSERT_TRUE(manager.InitialisePanels("Art\\Cockpit"));
+  EXPECT_EQ(gCalls, Calls("init", kOrder));
+  EXPECT_EQ(manager.fakes[19].folder_, "Art\\Cockpit");
+  EXPECT_EQ(manager.fakes[19].GetOriginX(), 613);
+  EXPECT_EQ(manager.fakes[19].GetOriginY(), 830);
+  EXPECT_EQ(manager.fakes[21].GetOriginX(), 1562);
+  EXPECT_EQ(manager.fakes[21].GetOriginY(), 153);
+
+  // The fifth panel in the order (id 6) fails: panels six to twenty are not
+  // initialised and the manager reports the fifth panel's text.
+  TestManager failing;
+  failing.fakes[6].fail = true;
+  EXPECT_FALSE(failing.InitialisePanels("Art"));
+  EXPECT_EQ(gCalls, Calls("init", {1, 3, 4, 5, 6}));
+  EXPECT_STREQ(failing.GetErrorText(), "CFake6::Initialise --> SharedMemory ptr not set");
+
+  // Ids without a panel are skipped.
+  TestManager sparse;
+  for (int32_t id = 0; id < 24; id++) {
+    if (id != 19 && id != 5) {
+      sparse.Remove(id);
+    }
+  }
+  EXPECT_TRUE(sparse.InitialisePanels("Art"));
+  EXPECT_EQ(gCalls, Calls("init", {5, 19}));
+}
+
+TEST(CockpitManagerTest, HitTestsIncludeEdgesAndTheLowestIdWins) {
+  TestManager manager;
+  manager.InitialisePanels("Art");
+  // Shared edge y = 950 of ventilation (14) and manual engine start (16).
+  EXPECT_EQ(manager.FindPanelAt(1600, 950), 14);
+  EXPECT_EQ(manager.FindPanelAt(1600, 951), 16);
+  // Radio management (20) and audio control (21) overlap on y 153..160.
+  EXPECT_EQ(manager.FindPanelAt(1600, 155), 20);
+  EXPECT_EQ(manager.FindPanelAt(1600, 161), 21);
+  // Corners are inside; one pixel beyond is not.
+  EXPECT_EQ(manager.FindPanelAt(613, 0), 4);
+  EXPECT_EQ(manager.FindPanelAt(1874, 0), 20);
+  EXPECT_EQ(manager.FindPanelAt(1875, 0), -1);
+  EXPECT_EQ(manager.FindPanelAt(700, 1000), 23);
+  EXPECT_EQ(manager.FindPanelAt(10, 10), -1);
+  // Id 0 never answers; ids 2 and 11 have all-zero rectangles that touch the
+  // picture's corner, and id 2 has no panel behind it.
+  EXPECT_EQ(manager.FindPanelAt(0, 0), 2);
+  EXPECT_EQ(manager.FindPanelAt(1, 0), -1);
+  EXPECT_EQ(manager.FindPanelAt(INT32_MAX, INT32_MIN), -1);
+}
+
+TEST(CockpitManagerTest, MouseUpdatesOnlyExistingPanelsAndOnlyAfterTheFirstRotation) {
+  TestManager manager;
+  manager.InitialisePanels("Art");
+  manager.Remove(23);  // as in the station: a rectangle without a panel
+  gCalls.clear();
+
+  // No mouse state yet: nothing is updated.
+  manager.HandleMouse(700, 850);
+  manager.UpdatePanel(19);
+  EXPECT_TRUE(gCalls.empty());
+  EXPECT_EQ(manager.GetLastPanelUnderPointer(), 19);
+
+  MouseState mouse{1, 10, 20};
+  manager.UpdateVisible(605, 5, 1580, 730, &mouse);
+  gCalls.clear();
+  manager.HandleMouse(700, 850);
+  EXPECT_EQ(gCalls, Calls("update", {19}));
+  EXPECT_EQ(manager.fakes[19].lastMouse, &mouse);
+
+  gCalls.clear();
+  manager.HandleMouse(700, 1000);  // id 23: found, nothing to update
+  manager.HandleMouse(10, 10);     // outside every rectangle
+  EXPECT_TRUE(gCalls.empty());
+  EXPECT_EQ(manager.GetLastPanelUnderPointer(), -1);
+  manager.UpdatePanel(-1);
+  manager.UpdatePanel(99);
+  EXPECT_TRUE(gCalls.empty());
+}
+
+TEST(CockpitManagerTest, RotationOverTheVisibleListTakesVisibleCountPlusOneSteps) {
+  TestManager manager;
+  manager.InitialisePanels("Art");
+  EXPECT_EQ(manager.GetVisibleCount(), 24);
+  MouseState mouse{0, 0, 0};
+  gCalls.clear();
+
+  // The first step updates the first visible panel, then every panel once.
+  manager.UpdateVisible(605, 5, 1580, 730, &mouse);
+  const std::vector<int32_t> visible = {1, 4, 5, 7, 8, 9, 10, 12, 13, 15, 17, 18, 20, 21};
+  ASSERT_EQ(manager.GetVisibleCount(), 14);
+  for (int32_t i = 0; i < 14; i++) {
+    EXPECT_EQ(manager.GetVisibleId(i), visible[static_cast<std::size_t>(i)]);
+  }
+  EXPECT_EQ(manager.GetVisibleId(14), -1);
+  std::vector<std::string> expected = Calls("update", {1});
+  const std::vector<std::string> all = Calls("update", AllIds());
+  expected.insert(expected.end(), all.begin(), all.end());
+  EXPECT_EQ(gCalls, expected);
+  EXPECT_TRUE(manager.IsFirstCycleDone());
+
+  // The rest of the cycle: 13 more panels, then one step that updates none.
+  gCalls.clear();
+  for (int i = 1; i < 15; i++) {
+    manager.UpdateVisible(605, 5, 1580, 730, &mouse);
+  }
+  EXPECT_EQ(gCalls, Calls("update", {4, 5, 7, 8, 9, 10, 12, 13, 15, 17, 18, 20, 21}));
+  EXPECT_EQ(manager.GetRotationPosition(), 0);
+
+  // A scroll takes effect at the start of the next cycle.
+  gCalls.clear();
+  manager.UpdateVisible(1560, 800, 1880, 1300, &mouse);
+  EXPECT_EQ(gCalls, Calls("update", {3}));
+  // 3 and 6 reach x 1567; 15 reaches y 826.
+  EXPECT_EQ(manager.GetVisibleCount(), 5);
+
+  gCalls.clear();
+  platform::DrawSurface surface;
+  manager.DrawVisible(surface);
+  EXPECT_EQ(gCalls, Calls("draw", {3, 6, 14, 15, 16}));
+}
+
+TEST(CockpitManagerTest, ResetAllAndDisplayOnlyReachTheTwelvePanelsInOrder) {
+  TestManager manager;
+  manager.InitialisePanels("Art");
+  MouseState mouse{0, 0, 0};
+  manager.UpdateVisible(605, 5, 1580, 730, &mouse);
+  gCalls.clear();
+  manager.ResetAll();
+  std::vector<std::string> expected = Calls("reset", kResetOrder);
+  const std::vector<std::string> all = Calls("update", AllIds());
+  expected.insert(expected.end(), all.begin(), all.end());
+  EXPECT_EQ(gCalls, expected);
+
+  manager.SetPanelsDisplayOnly(true);
+  for (int32_t id = 0; id < 24; id++) {
+    const bool listed = std::find(kResetOrder.begin(), kResetOrder.end(), id) != kResetOrder.end();
+    EXPECT_EQ(manager.fakes[id].IsDisplayOnly(), listed) << id;
+  }
+  manager.SetPanelsDisplayOnly(false);
+  EXPECT_FALSE(manager.fakes[1].IsDisplayOnly());
+}
+
+TEST(CockpitManagerTest, TheStationManagerHoldsTheOxygenPanel) {
+  CockpitManager manager;
+  EXPECT_NE(manager.GetPanel(CockpitManager::kOxygen), nullptr);
+  EXPECT_EQ(manager.GetPanel(23), nullptr);
+  EXPECT_EQ(manager.GetPanel(0), nullptr);
+  EXPECT_EQ(manager.GetPanel(-1), nullptr);
+  EXPECT_EQ(manager.GetPanel(25), nullptr);
+}
+
+class CountingManager : public PanelManager {
+ public:
+  explicit CountingManager(int32_t count) : PanelManager(count) { SetPanelRect(1, 0, 0, 100, 100); }
+  void UpdatePanel(int32_t id) override { updated.push_back(id); }
+  std::vector<int32_t> updated;
+};
+
+TEST(PanelManagerTest, TwentyFivePanelsOrMoreDisableTheViewAndHitTests) {
+  CountingManager full(25);
+  EXPECT_EQ(full.FindPanelAt(50, 50), -1);
+  MouseState mouse{0, 0, 0};
+  full.UpdateVisible(0, 0, 10, 10, &mouse);
+  EXPECT_EQ(full.GetVisibleCount(), 24);  // never recomputed
+
+  CountingManager two(2);
+  EXPECT_EQ(two.FindPanelAt(50, 50), 1);
+  two.UpdateVisible(0, 0, 10, 10, &mouse);
+  // Ids 0 (all-zero rectangle touching the view) and 1 are visible.
+  EXPECT_EQ(two.GetVisibleCount(), 2);
+  // The first step updates id 0, then every id 0..23 once.
+  ASSERT_EQ(two.updated.size(), 25u);
+  EXPECT_EQ(two.updated[0], 0);
+  EXPECT_EQ(two.updated[24], 23);
+
+  CountingManager negative(-3);
+  EXPECT_EQ(negative.GetVisibleCount(), 0);
+  EXPECT_EQ(negative.FindPanelAt(50, 50), -1);
+}
+
+TEST(BasePanelTest, DefaultsScaleClampAndSharedMemory) {
+  FakePanel panel;
+  EXPECT_STREQ(panel.GetSourceRevision(), "Not Set Up");
+  EXPECT_STREQ(panel.GetHeaderRevision(), "Not Set Up");
+  EXPECT_EQ(panel.GetAircraftType(), 9);
+  EXPECT_FALSE(panel.CheckAircraftFit());
+  panel.SetAircraftType(12);
+  EXPECT_EQ(panel.GetAircraftType(), 12);
+  EXPECT_FALSE(panel.CheckAircraftFit());
+  EXPECT_DOUBLE_EQ(panel.GetScale(), 1.0);
+  panel.SetScale(0.0);
+  EXPECT_DOUBLE_EQ(panel.GetScale(), 0.1);
+  panel.SetScale(7.5);
+  EXPECT_DOUBLE_EQ(panel.GetScale(), 5.0);
+  panel.SetScale(0.0 / 0.0 * 0.0);
+  EXPECT_DOUBLE_EQ(panel.GetScale(), 0.1);
+  panel.SetScale(2.5);
+  EXPECT_DOUBLE_EQ(panel.GetScale(), 2.5);
+
+  uint8_t area[16] = {};
+  BasePanel::SetSharedMemory(area);
+  EXPECT_EQ(BasePanel::GetSharedMemory(), area);
+  BasePanel::SetSharedMemory(nullptr);
+  EXPECT_EQ(BasePanel::GetSharedMemory(), nullptr);
+}
+
+}  // namespace
