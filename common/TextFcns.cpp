@@ -24,6 +24,9 @@ char* CopyBounded(char* destination, const char* source, std::size_t size) {
   // memmove: callers sometimes copy a text onto itself shifted (e.g. SkipSpaces results).
   std::memmove(destination, source, n);
   destination[n] = '\0';
+  // The destination is always terminated at index size - 1 too, whatever
+  // the source's length, so a fixed field never keeps a stale last byte.
+  destination[size - 1] = '\0';
   return destination;
 }
 

@@ -1,0 +1,60 @@
+// Named shared memory on Linux: the POSIX shared-memory objects that stand in
+// for named file mappings. A segment whose mapping name
+// is N is the object "/" + $TARNEL_SHM_PREFIX + N (the prefix is empty when the
+// variable is unset), so any other process (the simulation, scripts in other
+// languages) opens it by that name and sees the same bytes.
+//
+// A thin layer: each function is one system call or two. Failures return -1,
+// false or nullptr with errno set by the failing call.
+#pragma once
+
+#include <sys/types.h>
+
+#include <cstddef>
+#include <cstdint>
+
+namespace platform {
+
+// Room for "/", the prefix and the mapping name, and the terminator.
+constexpr std::size_t kShmObjectNameSize = 256;
+
+// Writes "/" + $TARNEL_SHM_PREFIX + name into out. False, with out empty, when
+// the name is null or the whole does not fit in size bytes.
+bool ShmObjectName(const char* name, char* out, std::size_t size);
+
+// Which object an open descriptor refers to, so that a name can be checked to
+// still refer to it before it is removed.
+struct ShmIdentity {
+  dev_t device = 0;
+  ino_t inode = 0;
+  bool known = false;
+};
+
+// Creates a new object exclusively (O_CREAT | O_EXCL, read/write, mode 0600)
+// and sets its size; its bytes read as zero. Returns the descriptor, or -1
+// (errno EEXIST when the name is taken). A failed size step removes the name
+// again.
+int ShmCreateExclusive(const char* objectName, std::size_t size);
+
+// Opens an existing object for reading and writing. -1 on failure.
+int ShmOpenExisting(const char* objectName);
+
+// Size and identity of an open object. While the size is 0 (a creator between
+// its shm_open and its ftruncate) it polls again, for at most waitMs
+// milliseconds. False when fstat fails.
+bool ShmStat(int fd, int waitMs, uint64_t* size, ShmIdentity* identity);
+
+// Maps length bytes from offset 0, shared, read/write. nullptr on failure.
+uint8_t* ShmMap(int fd, std::size_t length);
+void ShmUnmap(uint8_t* view, std::size_t length);
+void ShmClose(int fd);
+
+// Removes the name. False on failure (errno ENOENT when there is none).
+bool ShmUnlink(const char* objectName);
+
+// Removes the name only while it still refers to the object identified (not a
+// newer object created under the same name after ours was removed). False when
+// nothing was removed.
+bool ShmUnlinkIfSame(const char* objectName, const ShmIdentity& identity);
+
+}  // namespace platform

@@ -1,0 +1,67 @@
+// The generic simulation area "GenericSimSharedMemory", through which
+// the simulation, the panel station, the banner and the other stations share
+// their state. The constructor attaches or creates it, checks its layout
+// version and counts this program as a user; the destructor uncounts it and,
+// for the last user, detaches and removes the name.
+//
+// Creation is exclusive, a program that loses a creation race attaches, an
+// attacher waits (bounded) for the creator's version text, and the user count
+// is changed atomically: see BaseSharedMemory.h and SimAreaSupport.h.
+#pragma once
+
+#include <cstdint>
+
+#include "simlink/BaseSharedMemory.h"
+
+class GenericSimShm : public BaseSharedMemory {
+ public:
+  static constexpr const char kName[] = "GenericSimSharedMemory";
+  static constexpr uint32_t kSize = 129328;  // 0x1F930
+  // The tail of the layout definition's identification line (43 characters,
+  // leading blank), in bytes 0 to 63 of the segment, zero-padded.
+  static constexpr const char kVersionText[] = " QX_P_0305_02_genericSim.h $Revision: 5.5.2";
+  static constexpr uint32_t kVersionOffset = 0x0000;
+  static constexpr uint32_t kVersionBytes = 64;
+  // Signed 32-bit, little-endian.
+  static constexpr uint32_t kUserCountOffset = 0x1C834;
+  // Block address table: ten 32-bit entries, entry i at kSubAreaTableOffset + 4 * i.
+  static constexpr uint32_t kSubAreaTableOffset = 0x07D8;
+  static constexpr uint32_t kSubAreaCount = 10;
+  // Offset of the block each entry points to; entry 8 is not filled (stays 0).
+  static constexpr uint32_t kSubAreaOffsets[kSubAreaCount] = {0x0000,  0x7588,  0x10730, 0x127E0, 0x19678,
+                                                              0x1A8C0, 0x1C840, 0x1D408, 0,       0x0448};
+  static constexpr uint32_t kUnfilledSubArea = 8;
+  static constexpr const char kMethod[] = "GenericSimShm::GenericSimShm";
+
+  // Attaches or creates the segment, checks its version against versionText
+  // (this program's layout revision; another text is for tests and tools that
+  // must meet a mismatch) and counts the user. IsValid tells the outcome.
+  explicit GenericSimShm(const char* versionText = kVersionText);
+  // Only when attached with the version ok: uncounts the user; the last user
+  // sets the count to 0, removes the name and detaches.
+  ~GenericSimShm() override;
+  GenericSimShm(const GenericSimShm&) = delete;
+  GenericSimShm& operator=(const GenericSimShm&) = delete;
+
+  // Attached and version ok: the only test callers make.
+  bool IsValid() const { return attached_ && versionOk_; }
+  // The text in bytes 0 to 63 (up to the first zero byte) equals this
+  // program's version text exactly.
+  bool CheckVersion();
+  // Fills the block address table (done by the creator only).
+  void SetSubAreaTable();
+
+  // The user count now in the segment; 0 when not attached.
+  int32_t GetUserCount() const;
+  // This object created the segment.
+  bool WasCreator() const { return created_; }
+  // This program's version text.
+  const char* GetVersionText() const { return version_; }
+
+ private:
+  uint8_t* base_ = nullptr;
+  bool attached_ = false;
+  bool versionOk_ = false;
+  bool created_ = false;
+  char version_[kVersionBytes + 1] = {};
+};

@@ -1,0 +1,333 @@
+// tarnel-shm run as a separate process against a segment that this test
+// process created: $TARNEL_BIN_DIR/tarnel-shm, with this test's prefix.
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "simlink/GenericSimShm.h"
+#include "simlink/tests/ShmTestUtil.h"
+
+extern char** environ;
+
+namespace {
+
+using shm_test::ScopedPrefix;
+
+const char kName[] = "GenericSimSharedMemory";
+
+struct ToolRun {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+// $TARNEL_BIN_DIR/tarnel-shm; where the variable does not reach the test,
+// the folder the build put the tool in.
+std::string ToolPath() {
+  const char* dir = std::getenv("TARNEL_BIN_DIR");
+#ifdef TARNEL_SHM_TOOL_DIR
+  if (dir == nullptr || dir[0] == '\0') {
+    dir = TARNEL_SHM_TOOL_DIR;
+  }
+#endif
+  return dir == nullptr ? std::string() : std::string(dir) + "/tarnel-shm";
+}
+
+// Runs tarnel-shm with the arguments, in this process's environment (so with
+// its shared-memory prefix), and collects its exit status and output.
+ToolRun RunTool(const std::vector<std::string>& args) {
+  ToolRun run;
+  char dirTemplate[] = "/tmp/tarnel_shm_test_XXXXXX";
+  if (::mkdtemp(dirTemplate) == nullptr) {
+    return run;
+  }
+  std::string dir = dirTemplate;
+  std::string outPath = dir + "/out";
+  std::string errPath = dir + "/err";
+  std::string tool = ToolPath();
+  std::vector<char*> argv;
+  argv.push_back(const_cast<char*>(tool.c_str()));
+  for (const std::string& a : args) {
+    argv.push_back(const_cast<char*>(a.c_str()));
+  }
+  argv.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  pid_t pid = 0;
+  int rc = posix_spawn(&pid, tool.c_str(), &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  if (rc == 0) {
+    run.status = shm_test::WaitChild(pid);
+    run.out = ReadFile(outPath);
+    run.err = ReadFile(errPath);
+  }
+  ::unlink(outPath.c_str());
+  ::unlink(errPath.c_str());
+  ::rmdir(dir.c_str());
+  return run;
+}
+
+bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+class TarnelShmTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_FALSE(ToolPath().empty()) << "TARNEL_BIN_DIR is not set";
+    ASSERT_EQ(::access(ToolPath().c_str(), X_OK), 0) << ToolPath() << " is not there";
+  }
+  ScopedPrefix prefix_;
+};
+
+// A segment made by this process, the way the station makes it.
+class TarnelShmWithSegmentTest : public TarnelShmTest {
+ protected:
+  void SetUp() override {
+    TarnelShmTest::SetUp();
+    shm_ = std::make_unique<GenericSimShm>();
+    ASSERT_TRUE(shm_->IsValid()) << shm_->GetErrorText();
+    base_ = shm_->GetBase();
+  }
+  template <typename T>
+  T At(uint32_t offset) const {
+    T v;
+    std::memcpy(&v, base_ + offset, sizeof v);
+    return v;
+  }
+  std::unique_ptr<GenericSimShm> shm_;
+  uint8_t* base_ = nullptr;
+};
+
+TEST_F(TarnelShmTest, HelpExitsZeroAndNoArgumentsIsABadArgument) {
+  ToolRun help = RunTool({"--help"});
+  EXPECT_EQ(help.status, 0);
+  EXPECT_TRUE(Contains(help.out, "Usage: tarnel-shm"));
+  EXPECT_TRUE(Contains(help.out, "u8 i16 u16 i32 u32 f32 text"));
+  ToolRun none = RunTool({});
+  EXPECT_EQ(none.status, 2);
+  EXPECT_TRUE(Contains(none.err, "Usage: tarnel-shm"));
+  EXPECT_FALSE(shm_test::Exists(kName));
+}
+
+TEST_F(TarnelShmWithSegmentTest, InfoShowsNameSizeVersionAndCountIncludingItself) {
+  ToolRun run = RunTool({"info"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_TRUE(Contains(run.out, "GenericSimSharedMemory"));
+  EXPECT_TRUE(Contains(run.out, shm_test::ObjectName(kName)));
+  EXPECT_TRUE(Contains(run.out, "129328 bytes"));
+  EXPECT_TRUE(Contains(run.out, "\" QX_P_0305_02_genericSim.h $Revision: 5.5.2\""));
+  EXPECT_TRUE(Contains(run.out, "user count: 2"));
+  EXPECT_FALSE(Contains(run.out, "created"));
+  // The tool uncounted itself when it ended.
+  EXPECT_EQ(shm_->GetUserCount(), 1);
+}
+
+TEST_F(TarnelShmWithSegmentTest, SetWritesEachTypeLittleEndianAndGetReadsItBack) {
+  struct Case {
+    const char* type;
+    const char* value;
+    const char* printed;
+  };
+  const Case cases[] = {{"u8", "200", "200"},          {"u8", "0xff", "255"},
+                        {"i16", "-2", "-2"},           {"i16", "-32768", "-32768"},
+                        {"u16", "0xBEEF", "48879"},    {"i32", "-2147483648", "-2147483648"},
+                        {"i32", "0x7fffffff", "2147483647"}, {"u32", "4294967295", "4294967295"},
+                        {"f32", "1.5", "1.5"},         {"f32", "-0.25e2", "-25"}};
+  for (const Case& c : cases) {
+    ToolRun set = RunTool({"set", "0x12380", c.type, c.value});
+    ASSERT_EQ(set.status, 0) << c.type << " " << c.value << ": " << set.err;
+    ToolRun get = RunTool({"get", "0x12380", c.type});
+    ASSERT_EQ(get.status, 0) << get.err;
+    EXPECT_EQ(get.out, std::string(c.printed) + "\n") << c.type << " " << c.value;
+  }
+  RunTool({"set", "75648", "u8", "7"});
+  EXPECT_EQ(base_[75648], 7);
+  RunTool({"set", "0x12380", "i16", "-2"});
+  EXPECT_EQ(At<int16_t>(0x12380), -2);
+  EXPECT_EQ(base_[0x12380], 0xFE);
+  EXPECT_EQ(base_[0x12381], 0xFF);
+  RunTool({"set", "0x12390", "u32", "0x01020304"});
+  EXPECT_EQ(base_[0x12390], 0x04);
+  EXPECT_EQ(base_[0x12393], 0x01);
+  RunTool({"set", "0x12394", "f32", "3.25"});
+  EXPECT_EQ(At<float>(0x12394), 3.25f);
+  // An unaligned offset is fine.
+  ASSERT_EQ(RunTool({"set", "0x12399", "i32", "-5"}).status, 0);
+  EXPECT_EQ(At<int32_t>(0x12399), -5);
+  // Values written by the test process are read by the tool.
+  base_[0x12068] = 0x2A;
+  EXPECT_EQ(RunTool({"get", "0x12068", "u8"}).out, "42\n");
+  EXPECT_EQ(shm_->GetUserCount(), 1);
+}
+
+TEST_F(TarnelShmWithSegmentTest, TextIsWrittenZeroTerminatedAndTheFieldPadded) {
+  std::memset(base_ + 0x132C, 'x', 16);
+  ASSERT_EQ(RunTool({"set", "0x132C", "text", "hello"}).status, 0);
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(base_ + 0x132C)), "hello");
+  EXPECT_EQ(base_[0x132C + 6], 'x');  // without LENGTH only text and terminator
+
+  ASSERT_EQ(RunTool({"set", "0x132C", "text", "hi", "10"}).status, 0);
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(base_ + 0x132C)), "hi");
+  for (int i = 2; i < 10; i++) {
+    EXPECT_EQ(base_[0x132C + i], 0) << i;
+  }
+  EXPECT_EQ(base_[0x132C + 10], 'x');
+
+  ToolRun get = RunTool({"get", "0x132C", "text"});
+  EXPECT_EQ(get.status, 0);
+  EXPECT_EQ(get.out, "hi\n");
+  EXPECT_EQ(RunTool({"get", "0", "text", "4"}).out, " QX_\n");
+  // Control characters are shown escaped.
+  base_[0x1400] = 'a';
+  base_[0x1401] = '\n';
+  base_[0x1402] = 'b';
+  EXPECT_EQ(RunTool({"get", "0x1400", "text"}).out, "a\\x0ab\n");
+
+  // Too long for the field: refused, nothing written.
+  ToolRun tooLong = RunTool({"set", "0x132C", "text", "abcdefghij", "10"});
+  EXPECT_EQ(tooLong.status, 2);
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(base_ + 0x132C)), "hi");
+  // Never past the segment: the terminator must fit too.
+  EXPECT_EQ(RunTool({"set", "129326", "text", "ab"}).status, 2);
+  EXPECT_EQ(RunTool({"set", "129325", "text", "ab"}).status, 0);
+  EXPECT_EQ(RunTool({"set", "129320", "text", "ab", "9"}).status, 2);
+  EXPECT_EQ(RunTool({"get", "129327", "text"}).status, 0);
+  EXPECT_EQ(RunTool({"get", "129327", "text", "2"}).status, 2);
+}
+
+TEST_F(TarnelShmWithSegmentTest, DumpShowsHexAndAscii) {
+  ToolRun run = RunTool({"dump", "0", "20"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out,
+            "00000000  20 51 58 5f 50 5f 30 33  30 35 5f 30 32 5f 67 65  | QX_P_0305_02_ge|\n"
+            "00000010  6e 65 72 69                                       |neri|\n");
+  base_[0x12068] = 0x01;
+  base_[0x12069] = 0x7F;
+  ToolRun tail = RunTool({"dump", "0x12068", "3"});
+  EXPECT_EQ(tail.out, "00012068  01 7f 00                                          |...|\n");
+  EXPECT_EQ(RunTool({"dump", "129312", "16"}).status, 0);
+}
+
+TEST_F(TarnelShmWithSegmentTest, BadArgumentsExitTwoAndTouchNothing) {
+  std::vector<uint8_t> before(base_, base_ + GenericSimShm::kSize);
+  const std::vector<std::vector<std::string>> bad = {
+      {"get", "0", "u64"},               // unknown type
+      {"get", "129327", "u16"},          // offset + width beyond the segment
+      {"get", "129328", "u8"},           //
+      {"get", "0x1F92D", "f32"},         //
+      {"get", "4294967296", "u8"},       // offset too large to be a number here
+      {"get", "12x", "u8"},              // bad numbers
+      {"get", "0x", "u8"},               //
+      {"get", "", "u8"},                 //
+      {"get", "-1", "u8"},               //
+      {"get", " 1", "u8"},               //
+      {"set", "0", "u8", "256"},         // out of range
+      {"set", "0", "u8", "-1"},          //
+      {"set", "0", "i16", "32768"},      //
+      {"set", "0", "i16", "0xffff"},     //
+      {"set", "0", "u32", "4294967296"}, //
+      {"set", "0", "i32", "2147483648"}, //
+      {"set", "0", "u16", "1.5"},        //
+      {"set", "0", "f32", "nan"},        // f32 garbage
+      {"set", "0", "f32", "NaN"},        //
+      {"set", "0", "f32", "inf"},        //
+      {"set", "0", "f32", "1e39"},       //
+      {"set", "0", "f32", "abc"},        //
+      {"set", "0", "f32", "1.5x"},       //
+      {"set", "0", "f32", ""},           //
+      {"set", "0", "u8"},                // missing value
+      {"set", "0", "u8", "1", "2"},      // extra operand
+      {"get", "0"},                      // missing type
+      {"get", "0", "u8", "3"},           //
+      {"dump", "0"},                     //
+      {"dump", "0", "0"},                // empty dump
+      {"dump", "129000", "400"},         //
+      {"info", "extra"},                 //
+      {"remove", "extra"},               //
+      {"frobnicate"},                    // unknown command
+  };
+  for (const auto& args : bad) {
+    ToolRun run = RunTool(args);
+    std::string joined;
+    for (const std::string& a : args) {
+      joined += "'" + a + "' ";
+    }
+    EXPECT_EQ(run.status, 2) << joined << run.out << run.err;
+    EXPECT_FALSE(run.err.empty()) << joined;
+    EXPECT_TRUE(run.out.empty()) << joined;
+  }
+  EXPECT_EQ(std::memcmp(before.data(), base_, GenericSimShm::kSize), 0);
+  EXPECT_EQ(shm_->GetUserCount(), 1);
+  // The last byte is in range.
+  EXPECT_EQ(RunTool({"get", "129327", "u8"}).status, 0);
+  EXPECT_EQ(RunTool({"get", "0x1F92C", "f32"}).status, 0);
+}
+
+TEST_F(TarnelShmTest, SegmentOfAnotherVersionCannotBeUsedExitOne) {
+  GenericSimShm other(" QX_P_0305_02_genericSim.h $Revision: 9.9");
+  ASSERT_TRUE(other.IsValid());
+  ToolRun run = RunTool({"get", "0", "u8"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_TRUE(Contains(run.err, "GenericSimShm::GenericSimShm\nShared Memory Version Mismatch")) << run.err;
+  EXPECT_TRUE(run.out.empty());
+  EXPECT_EQ(other.GetUserCount(), 1);
+}
+
+TEST_F(TarnelShmTest, UndersizedObjectCannotBeUsedExitOne) {
+  ASSERT_TRUE(shm_test::CreateRaw(kName, 4096));
+  ToolRun run = RunTool({"info"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_TRUE(Contains(run.err, "is 4096 bytes, smaller than the segment's 129328 bytes")) << run.err;
+}
+
+TEST_F(TarnelShmTest, WithoutASegmentItCreatesOneForItsRunAndSaysSo) {
+  ToolRun run = RunTool({"set", "0x12068", "u8", "1"});
+  EXPECT_EQ(run.status, 0);
+  EXPECT_TRUE(Contains(run.err, "note: there was no segment"));
+  EXPECT_FALSE(shm_test::Exists(kName));
+}
+
+TEST_F(TarnelShmTest, RemoveUnlinksASegmentLeftByACrashedProgram) {
+  // A program attaches and dies without uncounting itself.
+  pid_t child = shm_test::StartChild([] {
+    GenericSimShm* leaked = new GenericSimShm();
+    ::_exit(leaked->IsValid() ? 0 : 10);
+    return 0;
+  });
+  ASSERT_EQ(shm_test::WaitChild(child), 0);
+  ASSERT_TRUE(shm_test::Exists(kName));
+  {
+    ToolRun info = RunTool({"info"});
+    EXPECT_TRUE(Contains(info.out, "user count: 2")) << info.out;
+  }
+  EXPECT_TRUE(shm_test::Exists(kName));  // the count never falls to 0
+
+  ToolRun run = RunTool({"remove"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_FALSE(shm_test::Exists(kName));
+
+  ToolRun again = RunTool({"remove"});
+  EXPECT_EQ(again.status, 1);
+  EXPECT_TRUE(Contains(again.err, "No such file or directory"));
+}
+
+}  // namespace
