@@ -1,5 +1,5 @@
-// The oxygen panel: four push buttons (button 1, the momentary crew-mask
-// button, under a red guarded cover) in an A330 or an A320 layout.
+// The oxygen panel: four push buttons, button 1 momentary and under a red
+// guarded cover, in an A330 or an A320 layout.
 #pragma once
 
 #include <cstdint>
