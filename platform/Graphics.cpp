@@ -23,6 +23,64 @@ void SetError(char* error, std::size_t size, const char* path, const char* reaso
   }
 }
 
+uint32_t ReadLe(const unsigned char* p, int bytes) {
+  uint32_t value = 0;
+  for (int i = bytes - 1; i >= 0; i--) {
+    value = (value << 8) | p[i];
+  }
+  return value;
+}
+
+// Checks the headers of a .bmp file before SDL reads it: a damaged header
+// must not make the loader allocate a huge picture or read past the file.
+// Null when the file looks sound, otherwise the reason.
+const char* CheckBitmapHeader(const char* path, long long fileSize) {
+  constexpr long long kMaxSide = 32768;
+  unsigned char header[54] = {};
+  std::FILE* file = std::fopen(path, "rb");
+  if (file == nullptr) {
+    return std::strerror(errno);
+  }
+  const std::size_t got = std::fread(header, 1, sizeof header, file);
+  std::fclose(file);
+  if (got < 26 || header[0] != 'B' || header[1] != 'M') {
+    return "Not a bitmap file";
+  }
+  const long long dataOffset = ReadLe(header + 10, 4);
+  const uint32_t infoSize = ReadLe(header + 14, 4);
+  long long width = 0;
+  long long height = 0;
+  long long bitsPerPixel = 0;
+  uint32_t compression = 0;
+  if (infoSize == 12) {
+    width = static_cast<int16_t>(ReadLe(header + 18, 2));
+    height = static_cast<int16_t>(ReadLe(header + 20, 2));
+    bitsPerPixel = ReadLe(header + 24, 2);
+  } else if (infoSize >= 40 && got >= 34) {
+    width = static_cast<int32_t>(ReadLe(header + 18, 4));
+    height = static_cast<int32_t>(ReadLe(header + 22, 4));
+    bitsPerPixel = ReadLe(header + 28, 2);
+    compression = ReadLe(header + 30, 4);
+  } else {
+    return "Bitmap header damaged";
+  }
+  if (height < 0) {
+    height = -height;
+  }
+  if (width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide || bitsPerPixel == 0 ||
+      bitsPerPixel > 32) {
+    return "Bitmap size out of range";
+  }
+  // Uncompressed rows: check the pixels fit in the file.
+  if (compression == 0 || compression == 3 || compression == 6) {
+    const long long rowBytes = (width * bitsPerPixel + 31) / 32 * 4;
+    if (dataOffset + rowBytes * height > fileSize) {
+      return "Bitmap file truncated";
+    }
+  }
+  return nullptr;
+}
+
 // Loads and converts a .bmp file; null with the error text on failure.
 SDL_Surface* LoadConverted(const char* path, char* error, std::size_t errorSize) {
   if (path == nullptr || path[0] == '\0') {
@@ -30,6 +88,10 @@ SDL_Surface* LoadConverted(const char* path, char* error, std::size_t errorSize)
     return nullptr;
   }
   char resolved[4096];
+  if (std::strlen(path) >= sizeof resolved) {
+    SetError(error, errorSize, path, std::strerror(ENAMETOOLONG));
+    return nullptr;
+  }
   if (!ResolvePath(path, resolved, sizeof resolved)) {
     SetError(error, errorSize, path, std::strerror(ENOENT));
     return nullptr;
@@ -41,6 +103,10 @@ SDL_Surface* LoadConverted(const char* path, char* error, std::size_t errorSize)
   }
   if (!S_ISREG(st.st_mode)) {
     SetError(error, errorSize, path, S_ISDIR(st.st_mode) ? std::strerror(EISDIR) : "Not a regular file");
+    return nullptr;
+  }
+  if (const char* reason = CheckBitmapHeader(resolved, static_cast<long long>(st.st_size))) {
+    SetError(error, errorSize, path, reason);
     return nullptr;
   }
   SDL_Surface* raw = SDL_LoadBMP(resolved);
@@ -155,28 +221,43 @@ void DrawSurface::DrawBitmapPart(const Bitmap& bitmap, const Rect& source, int x
 }
 
 void DrawSurface::DrawFocusFrame(const Rect& rect) {
-  if (surface_ == nullptr || rect.Width() <= 0 || rect.Height() <= 0) {
+  if (surface_ == nullptr || rect.right <= rect.left || rect.bottom <= rect.top) {
     return;
   }
-  // Alternate pixels in inverted colour, like a focus rectangle.
-  auto invert = [this](int x, int y) {
-    if (x < 0 || y < 0 || x >= surface_->w || y >= surface_->h) {
-      return;
-    }
+  // Alternate pixels in inverted colour, like a focus rectangle; only the
+  // part on the surface is visited, keeping the pattern's phase.
+  const int64_t left = rect.left;
+  const int64_t top = rect.top;
+  const int64_t right = rect.right - int64_t{1};
+  const int64_t bottom = rect.bottom - int64_t{1};
+  auto invert = [this](int64_t x, int64_t y) {
     auto* row = static_cast<Uint8*>(surface_->pixels) + y * surface_->pitch;
-    auto* pixel = reinterpret_cast<Uint32*>(row) + x;
-    *pixel ^= 0x00FFFFFFu;
+    reinterpret_cast<Uint32*>(row)[x] ^= 0x00FFFFFFu;
   };
+  auto firstOnSurface = [](int64_t from, int64_t start) {
+    return from >= start ? from : from + ((start - from + 1) / 2) * 2;
+  };
+  const int64_t w = surface_->w;
+  const int64_t h = surface_->h;
   if (SDL_MUSTLOCK(surface_)) {
     SDL_LockSurface(surface_);
   }
-  for (int x = rect.left; x < rect.right; x += 2) {
-    invert(x, rect.top);
-    invert(x, rect.bottom - 1);
+  for (int64_t x = firstOnSurface(left, 0); x <= right && x < w; x += 2) {
+    if (top >= 0 && top < h) {
+      invert(x, top);
+    }
+    // A one-pixel-high frame inverts its single row once.
+    if (bottom != top && bottom >= 0 && bottom < h) {
+      invert(x, bottom);
+    }
   }
-  for (int y = rect.top + 2; y < rect.bottom - 1; y += 2) {
-    invert(rect.left, y);
-    invert(rect.right - 1, y);
+  for (int64_t y = firstOnSurface(top + 2, 0); y < bottom && y < h; y += 2) {
+    if (left >= 0 && left < w) {
+      invert(left, y);
+    }
+    if (right != left && right >= 0 && right < w) {
+      invert(right, y);
+    }
   }
   if (SDL_MUSTLOCK(surface_)) {
     SDL_UnlockSurface(surface_);

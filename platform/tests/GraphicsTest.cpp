@@ -1,0 +1,229 @@
+#include "platform/Graphics.h"
+
+#include <SDL.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <climits>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <sys/stat.h>
+
+#include "platform/FilePath.h"
+
+namespace {
+
+// A scratch folder of this test process, removed at the end.
+class GraphicsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char tmpl[] = "/tmp/tarnel_gfx_XXXXXX";
+    ASSERT_NE(::mkdtemp(tmpl), nullptr);
+    dir_ = tmpl;
+  }
+  void TearDown() override {
+    std::string cmd = "rm -rf '" + dir_ + "'";
+    ASSERT_EQ(std::system(cmd.c_str()), 0);
+  }
+
+  // Writes a width x height bitmap whose pixel (x, y) is 0xRRGGBB = x << 16 | y << 8 | 0x40.
+  std::string WriteBitmap(const std::string& name, int width, int height) {
+    SDL_Surface* s = SDL_CreateRGBSurfaceWithFormat(0, width, height, 24, SDL_PIXELFORMAT_BGR24);
+    EXPECT_NE(s, nullptr);
+    for (int y = 0; y < height; y++) {
+      auto* row = static_cast<Uint8*>(s->pixels) + y * s->pitch;
+      for (int x = 0; x < width; x++) {
+        row[x * 3 + 0] = 0x40;                      // blue
+        row[x * 3 + 1] = static_cast<Uint8>(y);      // green
+        row[x * 3 + 2] = static_cast<Uint8>(x);      // red
+      }
+    }
+    const std::string path = dir_ + "/" + name;
+    char error[512] = {};
+    EXPECT_TRUE(platform::SaveBitmapFile(s, path.c_str(), error, sizeof error)) << error;
+    SDL_FreeSurface(s);
+    return path;
+  }
+
+  std::string WriteBytes(const std::string& name, const std::string& bytes) {
+    const std::string path = dir_ + "/" + name;
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    EXPECT_NE(f, nullptr);
+    std::fwrite(bytes.data(), 1, bytes.size(), f);
+    std::fclose(f);
+    return path;
+  }
+
+  static std::string ReadAll(const std::string& path) {
+    std::string out;
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    int c;
+    while (f != nullptr && (c = std::fgetc(f)) != EOF) {
+      out.push_back(static_cast<char>(c));
+    }
+    if (f != nullptr) {
+      std::fclose(f);
+    }
+    return out;
+  }
+
+  std::string dir_;
+};
+
+constexpr uint32_t Pixel(int x, int y) { return static_cast<uint32_t>(x) << 16 | static_cast<uint32_t>(y) << 8 | 0x40; }
+
+TEST_F(GraphicsTest, BitmapIsLoadedAtItsOwnSizeAndCopiedUnchanged) {
+  const std::string path = WriteBitmap("button.bmp", 5, 3);
+  platform::Bitmap bitmap;
+  char error[512] = {};
+  ASSERT_TRUE(bitmap.Load(path.c_str(), error, sizeof error)) << error;
+  EXPECT_EQ(bitmap.Width(), 5);
+  EXPECT_EQ(bitmap.Height(), 3);
+
+  platform::DrawSurface surface;
+  ASSERT_TRUE(surface.Create(20, 10));
+  surface.FillRect({0, 0, 20, 10}, 0x11, 0x22, 0x33);
+  surface.DrawBitmap(bitmap, 7, 4);
+  for (int y = 0; y < 3; y++) {
+    for (int x = 0; x < 5; x++) {
+      EXPECT_EQ(surface.PixelAt(7 + x, 4 + y), Pixel(x, y)) << x << "," << y;
+    }
+  }
+  // Nothing outside the bitmap's rectangle changed.
+  EXPECT_EQ(surface.PixelAt(6, 4), 0x112233u);
+  EXPECT_EQ(surface.PixelAt(12, 4), 0x112233u);
+  EXPECT_EQ(surface.PixelAt(7, 7), 0x112233u);
+
+  // Partly off the surface: clipped, the visible part still unchanged.
+  surface.DrawBitmap(bitmap, -2, 8);
+  EXPECT_EQ(surface.PixelAt(0, 8), Pixel(2, 0));
+  EXPECT_EQ(surface.PixelAt(2, 9), Pixel(4, 1));
+  surface.DrawBitmapPart(bitmap, {1, 1, 3, 3}, 15, 0);
+  EXPECT_EQ(surface.PixelAt(15, 0), Pixel(1, 1));
+  EXPECT_EQ(surface.PixelAt(16, 1), Pixel(2, 2));
+  EXPECT_EQ(surface.PixelAt(17, 0), 0x112233u);
+
+  // A 1x1 image.
+  platform::Bitmap dot;
+  ASSERT_TRUE(dot.Load(WriteBitmap("dot.bmp", 1, 1).c_str(), error, sizeof error)) << error;
+  EXPECT_EQ(dot.Width(), 1);
+  EXPECT_EQ(dot.Height(), 1);
+  surface.DrawBitmap(dot, 19, 9);
+  EXPECT_EQ(surface.PixelAt(19, 9), Pixel(0, 0));
+  dot.Release();
+  EXPECT_FALSE(dot.IsLoaded());
+  surface.DrawBitmap(dot, 0, 0);  // an empty bitmap draws nothing
+  EXPECT_EQ(surface.PixelAt(0, 0), 0x112233u);
+}
+
+TEST_F(GraphicsTest, PathsResolveCaseInsensitivelyWithBackslashes) {
+  ASSERT_EQ(::mkdir((dir_ + "/ArtSet").c_str(), 0755), 0);
+  ASSERT_EQ(::mkdir((dir_ + "/ArtSet/Buttons").c_str(), 0755), 0);
+  WriteBitmap("ArtSet/Buttons/DotsOff.bmp", 2, 2);
+  const std::string windowsPath = dir_ + "/artset\\BUTTONS\\dotsoff.BMP";
+  char resolved[4096];
+  ASSERT_TRUE(platform::ResolvePath(windowsPath.c_str(), resolved, sizeof resolved));
+  EXPECT_EQ(std::string(resolved), dir_ + "/ArtSet/Buttons/DotsOff.bmp");
+  EXPECT_TRUE(platform::FileExists(windowsPath.c_str()));
+  EXPECT_FALSE(platform::FileExists((dir_ + "/artset").c_str()));  // a folder, not a file
+
+  platform::Bitmap bitmap;
+  char error[512] = {};
+  EXPECT_TRUE(bitmap.Load(windowsPath.c_str(), error, sizeof error)) << error;
+  EXPECT_EQ(bitmap.Width(), 2);
+}
+
+TEST_F(GraphicsTest, BadFilesFailWithThePathAndTheReason) {
+  char error[512] = {};
+  platform::Bitmap bitmap;
+  auto expectFailure = [&](const std::string& path, const char* reason) {
+    error[0] = '\0';
+    EXPECT_FALSE(bitmap.Load(path.c_str(), error, sizeof error)) << path;
+    EXPECT_FALSE(bitmap.IsLoaded());
+    const std::string text = error;
+    EXPECT_NE(text.find(path), std::string::npos) << text;
+    EXPECT_NE(text.find(reason), std::string::npos) << text;
+  };
+  expectFailure(dir_ + "/Missing\\Nothing.bmp", "No such file or directory");
+  expectFailure(dir_, "Is a directory");
+  expectFailure(WriteBytes("empty.bmp", ""), "Not a bitmap file");
+  expectFailure(WriteBytes("text.bmp", "hello, this is no picture at all"), "Not a bitmap file");
+
+  const std::string good = ReadAll(WriteBitmap("good.bmp", 20, 20));
+  ASSERT_GT(good.size(), 200u);
+  expectFailure(WriteBytes("truncated.bmp", good.substr(0, 200)), "truncated");
+  expectFailure(WriteBytes("header-only.bmp", good.substr(0, 30)), "damaged");
+  // A header claiming 30000 x 30000 pixels in a file of a few hundred bytes.
+  std::string huge = good;
+  huge[18] = 0x30, huge[19] = 0x75, huge[22] = 0x30, huge[23] = 0x75;
+  expectFailure(WriteBytes("huge.bmp", huge), "truncated");
+  std::string wide = good;
+  wide[21] = 0x7f;  // width 2^31 - ...
+  expectFailure(WriteBytes("wide.bmp", wide), "out of range");
+
+  EXPECT_FALSE(bitmap.Load(nullptr, error, sizeof error));
+  EXPECT_FALSE(bitmap.Load("", error, sizeof error));
+  const std::string longPath(5000, 'a');
+  EXPECT_FALSE(bitmap.Load(longPath.c_str(), error, sizeof error));
+  // A failure leaves a picture surface as it was.
+  platform::DrawSurface surface;
+  ASSERT_TRUE(surface.Create(4, 4));
+  EXPECT_FALSE(surface.LoadPicture((dir_ + "/none.bmp").c_str(), error, sizeof error));
+  EXPECT_EQ(surface.Width(), 4);
+  ASSERT_TRUE(surface.LoadPicture((dir_ + "/GOOD.BMP").c_str(), error, sizeof error)) << error;
+  EXPECT_EQ(surface.Width(), 20);
+  EXPECT_EQ(surface.PixelAt(3, 5), Pixel(3, 5));
+}
+
+TEST_F(GraphicsTest, FocusFrameInvertsAlternatePixelsOnTheEdgesOnly) {
+  platform::DrawSurface surface;
+  ASSERT_TRUE(surface.Create(12, 12));
+  surface.DrawFocusFrame({2, 2, 8, 7});
+  EXPECT_EQ(surface.PixelAt(2, 2), 0xFFFFFFu);
+  EXPECT_EQ(surface.PixelAt(3, 2), 0u);
+  EXPECT_EQ(surface.PixelAt(4, 6), 0xFFFFFFu);  // bottom row
+  EXPECT_EQ(surface.PixelAt(2, 4), 0xFFFFFFu);  // left column
+  EXPECT_EQ(surface.PixelAt(7, 4), 0xFFFFFFu);  // right column
+  EXPECT_EQ(surface.PixelAt(4, 4), 0u);         // inside
+  EXPECT_EQ(surface.PixelAt(8, 2), 0u);         // outside
+
+  // A one-pixel-high frame still shows.
+  surface.DrawFocusFrame({0, 10, 4, 11});
+  EXPECT_EQ(surface.PixelAt(0, 10), 0xFFFFFFu);
+  EXPECT_EQ(surface.PixelAt(2, 10), 0xFFFFFFu);
+  // Frames far off or enormous stay within the surface.
+  surface.DrawFocusFrame({-1000000, -1000000, 1000000, 1000000});
+  surface.DrawFocusFrame({INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX});
+  surface.DrawFocusFrame({5, 5, 5, 9});
+  EXPECT_EQ(surface.PixelAt(5, 6), 0u);
+}
+
+TEST_F(GraphicsTest, CopiesARectangleToAWindow) {
+  ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_VIDEO), 0) << SDL_GetError();
+  SDL_Window* window = SDL_CreateWindow("t", 0, 0, 32, 24, SDL_WINDOW_HIDDEN);
+  ASSERT_NE(window, nullptr) << SDL_GetError();
+  platform::DrawSurface surface;
+  ASSERT_TRUE(surface.Create(64, 64));
+  surface.FillRect({10, 10, 20, 20}, 0xAB, 0xCD, 0xEF);
+  ASSERT_TRUE(surface.CopyToWindow(window, {8, 8, 28, 28}, 3, 4));
+  SDL_Surface* target = SDL_GetWindowSurface(window);
+  ASSERT_NE(target, nullptr);
+  auto pixelAt = [target](int x, int y) {
+    Uint32 p = 0;
+    std::memcpy(&p, static_cast<Uint8*>(target->pixels) + y * target->pitch + x * target->format->BytesPerPixel,
+                target->format->BytesPerPixel);
+    Uint8 r, g, b;
+    SDL_GetRGB(p, target->format, &r, &g, &b);
+    return static_cast<uint32_t>(r) << 16 | static_cast<uint32_t>(g) << 8 | b;
+  };
+  EXPECT_EQ(pixelAt(3 + 2, 4 + 2), 0xABCDEFu);   // source (10, 10)
+  EXPECT_EQ(pixelAt(3 + 1, 4 + 2), 0u);          // source (9, 10)
+  EXPECT_EQ(pixelAt(3 + 11, 4 + 11), 0xABCDEFu);  // source (19, 19)
+  EXPECT_EQ(pixelAt(3 + 12, 4 + 11), 0u);
+  EXPECT_FALSE(surface.CopyToWindow(nullptr, {0, 0, 1, 1}, 0, 0));
+  SDL_DestroyWindow(window);
+  SDL_QuitSubSystem(SDL_INIT_VIDEO);
+}
+
+}  // namespace
