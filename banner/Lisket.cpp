@@ -1,0 +1,79 @@
+// lisket: the start-up banner. Shows the progress of a starting program from
+// the banner record of the generic simulation area and closes itself after a
+// clean start.
+#include <SDL.h>
+
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+
+#include "banner/Lisket.h"
+#include "banner/LisketDlg.h"
+#include "common/RevisionString.h"
+
+namespace {
+
+RevisionLines gRevisions("%Z% Lisket QX_P_0902_01 Lisket.cpp $Revision: 1.2 $",
+                         "%Z% Lisket QX_P_0902_01 Lisket.h $Revision: 1.1 $");
+
+volatile std::sig_atomic_t gStop = 0;
+
+void OnSignal(int) { gStop = 1; }
+
+void PrintUsage(std::FILE* to) {
+  std::fputs(
+      "Usage: lisket [--help]\n"
+      "Start-up banner: shows the name, progress and messages that a starting\n"
+      "program writes into the banner record of the generic simulation area,\n"
+      "and closes itself about 2.5 s after a clean start. It stays open after a\n"
+      "failure or a warning until its window is closed.\n"
+      "Environment: TARNEL_SHM_PREFIX is put before the shared-memory name.\n",
+      to);
+}
+
+}  // namespace
+
+CLisketApp::CLisketApp() { gRevisions.RegisterOnce(); }
+
+int CLisketApp::Run(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+      PrintUsage(stdout);
+      return 0;
+    }
+    std::fprintf(stderr, "lisket: unknown argument '%s'\n", argv[i]);
+    PrintUsage(stderr);
+    return 2;
+  }
+
+  // Our own handlers: a termination request ends the loop, which detaches
+  // from the shared memory before the program exits.
+  struct sigaction action = {};
+  action.sa_handler = OnSignal;
+  sigemptyset(&action.sa_mask);
+  sigaction(SIGTERM, &action, nullptr);
+  sigaction(SIGINT, &action, nullptr);
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+
+  if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+    std::fprintf(stderr, "lisket: cannot start the display: %s\n", SDL_GetError());
+    return 1;
+  }
+  int result = 0;
+  {
+    CStartBannerDlg dialog;
+    if (!dialog.InitialiseDialog()) {
+      std::fprintf(stderr, "lisket: %s\n", dialog.GetErrorText());
+      result = 1;
+    } else {
+      result = dialog.DoModal(&gStop);
+    }
+  }
+  SDL_Quit();
+  return result;
+}
+
+int main(int argc, char** argv) {
+  CLisketApp app;
+  return app.Run(argc, argv);
+}
