@@ -10,18 +10,21 @@ endif()
 
 # tarnel_add_test(name SOURCES a.cpp b.cpp LIBS lib1 lib2)
 # Builds a GoogleTest executable and registers each of its tests with CTest.
-# Tests run headless: SDL uses its dummy video driver.
+# The shared main (tests/support/TestMain.cpp) makes tests run headless on
+# SDL's dummy drivers and points TARNEL_BIN_DIR at build/bin.
 function(tarnel_add_test name)
   if(NOT TARNEL_BUILD_TESTS)
     return()
   endif()
   cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
-  add_executable(${name} ${T_SOURCES})
-  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main GTest::gmock Threads::Threads)
+  add_executable(${name} ${T_SOURCES} ${CMAKE_SOURCE_DIR}/tests/support/TestMain.cpp)
+  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock Threads::Threads)
+  target_compile_definitions(${name} PRIVATE
+    TARNEL_TEST_BIN_DIR="${CMAKE_BINARY_DIR}/bin"
+    TARNEL_TEST_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
     WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/tests
-    PROPERTIES ENVIRONMENT "SDL_VIDEODRIVER=dummy;SDL_AUDIODRIVER=dummy;TARNEL_BIN_DIR=${CMAKE_BINARY_DIR}/bin;TARNEL_SOURCE_DIR=${CMAKE_SOURCE_DIR}"
     DISCOVERY_TIMEOUT 60)
 endfunction()
