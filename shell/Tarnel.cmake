@@ -1,0 +1,22 @@
+# The main dialog and the station program tarnel.
+add_library(tarnel_shell STATIC
+  TarnelDlg.cpp
+  TarnelApp.cpp)
+target_include_directories(tarnel_shell PUBLIC ${CMAKE_SOURCE_DIR})
+target_link_libraries(tarnel_shell PUBLIC tarnel_shell_loop tarnel_panels tarnel_controls tarnel_config
+  tarnel_banner tarnel_simlink tarnel_platform tarnel_common)
+
+add_executable(tarnel main.cpp)
+target_link_libraries(tarnel PRIVATE tarnel_shell)
+install(TARGETS tarnel RUNTIME DESTINATION bin)
+
+tarnel_add_test(shell_dialog_tests SOURCES tests/TarnelDlgTest.cpp LIBS tarnel_shell)
+if(TARNEL_BUILD_TESTS AND TARGET tarnel_art)
+  add_dependencies(shell_dialog_tests tarnel_art)
+endif()
+
+# Drives the real station under a private X server (skipped without Xvfb).
+tarnel_add_test(shell_gui_tests SOURCES tests/TarnelGuiTest.cpp LIBS tarnel_simlink)
+if(TARNEL_BUILD_TESTS)
+  add_dependencies(shell_gui_tests tarnel)
+endif()

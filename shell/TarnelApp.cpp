@@ -1,0 +1,98 @@
+#include "shell/TarnelApp.h"
+
+#include <SDL.h>
+
+#include <cstdio>
+#include <cstring>
+#include <new>
+
+#include "common/TextFcns.h"
+#include "platform/FilePath.h"
+#include "platform/Window.h"
+#include "shell/TarnelDlg.h"
+
+namespace {
+
+void PrintHelp() {
+  std::printf(
+      "Usage: tarnel [--ini PATH]\n"
+      "The overhead-panel station. Shows the overhead panel picture and exchanges\n"
+      "control positions, lamps and displays with the simulation through shared memory.\n"
+      "\n"
+      "  --ini PATH   program ini file to read (default: Tarnel.ini in the working folder)\n"
+      "  --help       show this text\n"
+      "  --version    show the version\n"
+      "\n"
+      "Environment: TARNEL_SHM_PREFIX prefixes the shared-memory names, so that two\n"
+      "stations can run on one machine.\n"
+      "Keys: arrows scroll, Page Up/Page Down/Home act as wheel and right button, F1 about.\n"
+      "The first left click starts the real-time loop.\n");
+}
+
+// The dialog holds every panel by value: one process-wide instance, made on
+// first use and kept for the life of the process.
+CTarnelDlg& Dialog() {
+  alignas(CTarnelDlg) static unsigned char storage[sizeof(CTarnelDlg)];
+  static CTarnelDlg* dialog = new (storage) CTarnelDlg();
+  return *dialog;
+}
+
+}  // namespace
+
+int CTarnelApp::Run(int argc, char** argv) {
+  const char* iniFile = CTarnelDlg::kDefaultIniFile;
+  for (int i = 1; i < argc; i++) {
+    if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+      PrintHelp();
+      return 0;
+    }
+    if (std::strcmp(argv[i], "--version") == 0) {
+      std::printf("tarnel %s\n", CTarnelDlg::kVersionText);
+      return 0;
+    }
+    if (std::strcmp(argv[i], "--ini") == 0 && i + 1 < argc) {
+      iniFile = argv[++i];
+      continue;
+    }
+    std::fprintf(stderr, "tarnel: unknown argument '%s' (see --help)\n", argv[i]);
+    return 2;
+  }
+
+  if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
+    std::fprintf(stderr, "tarnel: cannot open the display: %s\n", SDL_GetError());
+    return 1;
+  }
+  int status = 1;
+  {
+    platform::SdlWindow window;
+    char error[512];
+    if (!window.Create("Tarnel", CTarnelDlg::kClientWidth, CTarnelDlg::kClientHeight, error, sizeof error)) {
+      std::fprintf(stderr, "tarnel: %s\n", error);
+      SDL_Quit();
+      return 1;
+    }
+    char icon[4096];
+    FormatBounded(icon, sizeof icon, "%sTarnel.bmp", platform::ProgramFolder());
+    window.SetIconFromFile(icon);
+
+    CTarnelDlg& dialog = Dialog();
+    dialog.SetIniFile(iniFile);
+    dialog.OnInitDialog(&window);
+    if (dialog.InitialisationFailed()) {
+      std::fprintf(stderr, "tarnel: start-up failed: %s\n", dialog.GetMessageText());
+    }
+    dialog.OnPaint();
+    // The modal dialog: wait for messages until the dialog ends. Once the
+    // first left click starts the real-time loop, the loop pumps them.
+    SDL_Event event;
+    while (!dialog.IsEnded()) {
+      if (SDL_WaitEvent(&event) != 0) {
+        dialog.HandleEvent(event);
+      }
+    }
+    dialog.OnDestroy();
+    status = dialog.InitialisationFailed() ? 1 : 0;
+  }
+  SDL_Quit();
+  return status;
+}

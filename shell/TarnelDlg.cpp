@@ -1,0 +1,506 @@
+#include "shell/TarnelDlg.h"
+
+#include <SDL.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "banner/StartBanner.h"
+#include "common/ConfigFile.h"
+#include "common/RevisionString.h"
+#include "common/TextFcns.h"
+#include "config/IniRead.h"
+#include "panels/BasePanel.h"
+
+namespace {
+
+RevisionLines gRevisions("%Z% TarnelDlg QX_P_0077_01 TarnelDlg.cpp $Revision: 1.9 $",
+                         "%Z% TarnelDlg QX_P_0077_01 TarnelDlg.h $Revision: 1.4 $");
+
+int Clamp(int value, int low, int high) { return value < low ? low : (value > high ? high : value); }
+
+}  // namespace
+
+CTarnelDlg::CTarnelDlg() {
+  gRevisions.RegisterOnce();
+  CopyBounded(iniFile_, kDefaultIniFile, sizeof iniFile_);
+  pump_.SetDispatcher(&CTarnelDlg::DispatchEvent, this);
+}
+
+CTarnelDlg::~CTarnelDlg() {
+  if (!cleanupDone_) {
+    Shutdown();
+  }
+}
+
+void CTarnelDlg::SetIniFile(const char* path) {
+  if (path != nullptr && path[0] != '\0') {
+    CopyBounded(iniFile_, path, sizeof iniFile_);
+  }
+}
+
+void CTarnelDlg::OnInitDialog(platform::WindowPort* window) {
+  window_ = window;
+  versionText_ = kVersionText;
+  initialisationFailed_ = !InitialiseDialog();
+}
+
+bool CTarnelDlg::AttachSharedMemory() {
+  generic_.emplace();
+  if (!generic_->IsValid()) {
+    FormatBounded(messageText_, sizeof messageText_, "%s", generic_->GetErrorText());
+    genericBase_ = nullptr;
+    return false;
+  }
+  genericBase_ = generic_->GetBase();
+  training_.emplace();
+  if (!training_->IsValid()) {
+    FormatBounded(messageText_, sizeof messageText_, "%s", training_->GetErrorText());
+    trainingBase_ = nullptr;
+    return false;
+  }
+  trainingBase_ = training_->GetBase();
+  return true;
+}
+
+bool CTarnelDlg::InitialiseDialog() {
+  initialisationFailed_ = true;
+  iterationCount_ = 0;
+  phaseCounter_ = 0;
+  cleanupDone_ = false;
+  rate_ = 30.0;
+  mouse_.button = 0;
+
+  genericBase_ = nullptr;
+  trainingBase_ = nullptr;
+  closing_ = false;
+  CopyBounded(messageText_, kInitialisationOk, sizeof messageText_);
+
+  if (!AttachSharedMemory()) {
+    ShowReport(messageText_, "CTarnelDlg::InitialiseDialog", 0);
+    return false;
+  }
+
+  StartBanner banner(genericBase_);
+  banner.StartBannerProgram();
+  banner.SetProgramName(kVersionText);
+  banner.SetProgress(5);
+
+  FormatBounded(title_, sizeof title_, "%s [%s ]", versionText_, GenericSimShm::kVersionText);
+  if (window_ != nullptr) {
+    window_->SetTitle(title_);
+  }
+  banner.AddProgress(5);
+
+  frameWidth_ = window_ != nullptr ? window_->GetFrameWidth() : 0;
+  viewOriginY_ = kSystemBorder + 2;
+  viewOriginX_ = kGroupBoxRight + 2;
+
+  {
+    CIniRead reader(genericBase_, iniFile_);
+    bool read = reader.ReadIniFile(5);
+    // The reader keeps a picture path that names no file; the picture step
+    // then fails with that name and the system's reason.
+    CopyBounded(mainPictureFile_, reader.MainPicture(), sizeof mainPictureFile_);
+    if (read) {
+      // The folder comes from shared memory: copy at most 1,023 characters of its field.
+      CopyBounded(cockpitFolder_, reinterpret_cast<const char*>(genericBase_ + kCockpitFolderOffset),
+                  sizeof cockpitFolder_);
+    }
+  }
+  banner.AddProgress(10);
+
+  if (!UpdateDisplay()) {
+    initialisationFailed_ = true;
+    banner.SetMessage("Unable tp load main picture");
+    banner.SetFailed();
+    return false;
+  }
+  rate_ = 20.0;
+  banner.AddProgress(10);
+
+  BasePanel::SetSharedMemory(genericBase_);
+  if (!cockpit_.InitialisePanels(cockpitFolder_)) {
+    banner.SetMessage(cockpit_.GetErrorText());
+    banner.SetFailed();
+    CopyBounded(messageText_, cockpit_.GetErrorText(), sizeof messageText_);
+    return false;
+  }
+  cockpit_.SetPanelsDisplayOnly(false);
+  banner.AddProgress(10);
+
+  loop_.emplace(this, static_cast<int32_t>(rate_), nullptr, &pump_);
+  banner.AddProgress(10);
+
+  SetInitialView();
+  banner.AddProgress(10);
+
+  // Navigation data: nothing to load; the step succeeds.
+  banner.SetSucceeded();
+
+  CloseConfigReport();
+  return true;
+}
+
+bool CTarnelDlg::UpdateDisplay() {
+  if (!LoadPicture(mainPictureFile_)) {
+    ShowReport(messageText_, "THE_CLASS_DEF::UpdateDisplay", 0);
+    return false;
+  }
+  return true;
+}
+
+bool CTarnelDlg::LoadPicture(const char* file) {
+  if (!pictureTried_) {
+    pictureTried_ = true;
+    char reason[kMessageSize];
+    pictureLoaded_ = surface_.LoadPicture(file, reason, sizeof reason);
+    if (!pictureLoaded_) {
+      // The loader's text is "path : reason"; keep the reason only.
+      const char* cause = std::strstr(reason, " : ");
+      FormatBounded(messageText_, sizeof messageText_, "THE_CLASS_DEF::LoadPicture\n%s\n%s", file,
+                    cause != nullptr ? cause + 3 : reason);
+    }
+  }
+  if (!pictureLoaded_) {
+    return false;
+  }
+  pictureWidth_ = surface_.Width();
+  pictureHeight_ = surface_.Height();
+  return true;
+}
+
+void CTarnelDlg::StartRealTime() {
+  if (!loop_) {
+    ShowReport("RT Loop Object is NULL", "CTarnelDlg::StartRealTime", 16);
+    return;
+  }
+  loop_->Enable();
+  loopRunning_ = true;
+  loop_->Run();
+  loopRunning_ = false;
+  loop_.reset();
+}
+
+void CTarnelDlg::OnRealTimeIteration() {
+  if (closing_) {
+    return;
+  }
+  iterationCount_++;
+  if (genericBase_ != nullptr) {
+    uint8_t* field = genericBase_ + kIterationCountOffset;
+    field[0] = static_cast<uint8_t>(iterationCount_);
+    field[1] = static_cast<uint8_t>(iterationCount_ >> 8);
+    field[2] = static_cast<uint8_t>(iterationCount_ >> 16);
+    field[3] = static_cast<uint8_t>(iterationCount_ >> 24);
+  }
+  if (iterationCount_ >= 20) {
+    PollKeyboard();
+    RefreshView();
+    panelReset_.SetBool(ReadU8(kPanelResetOffset) != 0);
+    if (panelReset_.BecameSet(true)) {
+      cockpit_.ResetAll();
+      resetCount_++;
+    }
+    phaseCounter_++;
+    if (phaseCounter_ == 11 && (mouse_.button == 3 || mouse_.button == 4)) {
+      mouse_.button = 0;
+    }
+    if (phaseCounter_ == 1) {
+      ReadWindowRect();
+    }
+    if (phaseCounter_ > 20) {
+      phaseCounter_ = 0;
+    }
+  }
+  InvalidateView();
+}
+
+void CTarnelDlg::ReadWindowRect() {
+  if (window_ != nullptr) {
+    windowRect_ = window_->GetWindowRect();
+  }
+}
+
+void CTarnelDlg::PollKeyboard() {
+  if (window_ == nullptr || window_->IsMinimisedOrHidden() || !window_->HasKeyboardFocus()) {
+    return;
+  }
+  Direction direction = Direction::None;
+  if (window_->IsKeyHeld(platform::Key::Up)) {
+    direction = Direction::Up;
+  }
+  if (window_->IsKeyHeld(platform::Key::Down)) {
+    direction = Direction::Down;
+  }
+  if (window_->IsKeyHeld(platform::Key::Left)) {
+    direction = Direction::Left;
+  }
+  if (window_->IsKeyHeld(platform::Key::Right)) {
+    direction = Direction::Right;
+  }
+  KeyScroll(direction);
+  if (window_->IsKeyHeld(platform::Key::PageDown)) {
+    mouse_.button = 4;
+  }
+  if (window_->IsKeyHeld(platform::Key::PageUp)) {
+    mouse_.button = 3;
+  }
+  if (window_->IsKeyHeld(platform::Key::Home)) {
+    mouse_.button = 2;
+  }
+}
+
+void CTarnelDlg::KeyScroll(Direction direction) {
+  switch (direction) {
+    case Direction::Left: scrollX_ -= kKeyStep; break;
+    case Direction::Right: scrollX_ += kKeyStep; break;
+    case Direction::Up: scrollY_ -= kKeyStep; break;
+    case Direction::Down: scrollY_ += kKeyStep; break;
+    case Direction::None: break;
+  }
+  ClampScroll();
+  PublishView();
+}
+
+void CTarnelDlg::DragScroll(int dx, int dy) {
+  // Pointer coordinates are bounded by the window, so the sums cannot overflow.
+  scrollX_ += dx;
+  scrollY_ += dy;
+  ClampScroll();
+  PublishView();
+}
+
+void CTarnelDlg::ClampScroll() {
+  int windowWidth = windowRect_.Width();
+  int windowHeight = windowRect_.Height();
+  int limitY = windowHeight < kPictureHeight ? kPictureHeight - windowHeight : 0;
+  int limitX = windowWidth < kPictureWidth ? kPictureWidth - windowWidth + viewOriginX_ + 2 * frameWidth_ : 0;
+  if (scrollY_ < kScrollStartY) {
+    scrollY_ = kScrollStartY;
+  }
+  if (scrollY_ > limitY) {
+    scrollY_ = limitY;
+  }
+  if (scrollX_ < kScrollStartX) {
+    scrollX_ = kScrollStartX;
+  }
+  if (scrollX_ > limitX) {
+    scrollX_ = limitX;
+  }
+}
+
+void CTarnelDlg::PublishView() { ViewGeometry::SetScrollAndPointer(scrollX_, scrollY_, mouse_.x, mouse_.y); }
+
+void CTarnelDlg::RefreshView() {
+  visibleWidth_ = windowRect_.Width() - viewOriginX_;
+  visibleHeight_ = windowRect_.Height() - viewOriginY_;
+  int x0 = Clamp(scrollX_, 0, 100000);
+  int x1 = Clamp(scrollX_ + visibleWidth_, 0, 100000);
+  int y0 = Clamp(scrollY_, 0, 10000);
+  int y1 = Clamp(scrollY_ + visibleHeight_, 0, 10000);
+  view_.SetVisibleRect(x0, y0, x1, y1);
+  cockpit_.UpdateVisible(x0, y0, x1, y1, &mouse_);
+}
+
+void CTarnelDlg::InvalidateView() {
+  if (closing_) {
+    return;
+  }
+  // The window is repainted at once: nothing else waits for an idle queue.
+  OnPaint();
+}
+
+void CTarnelDlg::SetInitialView() {
+  platform::Rect client = window_ != nullptr ? window_->GetClientRect() : platform::Rect{};
+  scrollX_ = kScrollStartX;
+  scrollY_ = kScrollStartY;
+  visibleWidth_ = client.Width() - viewOriginX_;
+  visibleHeight_ = client.Height() - viewOriginY_;
+}
+
+void CTarnelDlg::OnLButtonDown(int x, int y) {
+  mouse_.button = 1;
+  mouse_.x = x - viewOriginX_;
+  mouse_.y = y - viewOriginY_;
+  lastPointerX_ = x;
+  lastPointerY_ = y;
+  RouteMouse(x, y);
+  if (!initialisationFailed_ && iterationCount_ == 0 && !loopRunning_) {
+    StartRealTime();
+  }
+}
+
+void CTarnelDlg::OnLButtonUp(int x, int y) {
+  mouse_.button = 0;
+  RouteMouse(x, y);
+}
+
+void CTarnelDlg::OnRButtonDown(int x, int y) {
+  mouse_.button = 2;
+  mouse_.x = x - viewOriginX_;
+  mouse_.y = y - viewOriginY_;
+  RouteMouse(x, y);
+}
+
+void CTarnelDlg::OnRButtonUp(int x, int y) {
+  mouse_.button = 0;
+  RouteMouse(x, y);
+}
+
+void CTarnelDlg::OnMouseWheel(int delta) { mouse_.button = delta < 0 ? 3 : 4; }
+
+void CTarnelDlg::OnMouseMove(int x, int y) {
+  if (mouse_.button == 3 || mouse_.button == 4) {
+    return;
+  }
+  mouse_.x = x - viewOriginX_;
+  mouse_.y = y - viewOriginY_;
+  if (mouse_.button == 1) {
+    if (mouse_.x < kDragMargin || mouse_.y < kDragMargin || mouse_.x > kDragMaxX || mouse_.y > kDragMaxY) {
+      mouse_.button = 0;
+    }
+    DragScroll(lastPointerX_ - x, lastPointerY_ - y);
+  } else {
+    mouse_.button = 0;
+  }
+  lastPointerX_ = x;
+  lastPointerY_ = y;
+  RouteMouse(x, y);
+}
+
+void CTarnelDlg::RouteMouse(int x, int y) {
+  mouse_.x = x - viewOriginX_;
+  mouse_.y = y - viewOriginY_;
+  // The controls read the pointer from the published view.
+  PublishView();
+  cockpit_.HandleMouse(scrollX_ + mouse_.x, scrollY_ + mouse_.y);
+}
+
+void CTarnelDlg::OnPaint() {
+  if (window_ == nullptr || window_->IsMinimisedOrHidden() || initialisationFailed_) {
+    return;
+  }
+  PaintPicture();
+}
+
+void CTarnelDlg::PaintPicture() {
+  if (genericBase_ == nullptr || ReadU8(kPaintInhibitOffset) != 0) {
+    return;
+  }
+  cockpit_.DrawVisible(surface_);
+  SDL_Window* handle = window_ != nullptr ? window_->Handle() : nullptr;
+  if (handle == nullptr) {
+    return;
+  }
+  // The strips around the picture view get the dialog's background.
+  SDL_Surface* target = SDL_GetWindowSurface(handle);
+  if (target == nullptr) {
+    return;
+  }
+  SDL_FillRect(target, nullptr, SDL_MapRGB(target->format, 0xD4, 0xD0, 0xC8));
+  platform::Rect source{scrollX_, scrollY_, scrollX_ + pictureWidth_, scrollY_ + pictureHeight_};
+  surface_.CopyToWindow(handle, source, viewOriginX_, viewOriginY_);
+  window_->Present();
+}
+
+void CTarnelDlg::OnClose() {
+  Shutdown();
+  cleanupDone_ = true;
+  ended_ = true;
+}
+
+void CTarnelDlg::OnDestroy() { Shutdown(); }
+
+void CTarnelDlg::Shutdown() {
+  closing_ = true;
+  if (loop_) {
+    loop_->Stop();
+  }
+  if (!cleanupDone_) {
+    if (iterationCount_ == 0 && !loopRunning_) {
+      loop_.reset();
+    }
+    BasePanel::SetSharedMemory(nullptr);
+    generic_.reset();
+    training_.reset();
+    genericBase_ = nullptr;
+    trainingBase_ = nullptr;
+    surface_.Release();
+    pictureLoaded_ = false;
+  }
+}
+
+void CTarnelDlg::ShowAbout() {
+  char text[256];
+  FormatBounded(text, sizeof text, "Tarnel\n%s", versionText_);
+  const char* driver = SDL_GetCurrentVideoDriver();
+  if (driver != nullptr && std::strcmp(driver, "dummy") != 0) {
+    SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, "About Tarnel", text, nullptr);
+  }
+}
+
+void CTarnelDlg::ShowReport(const char* text, const char* method, int code) {
+  if (code != 0) {
+    FormatBounded(shownError_, sizeof shownError_, "%s\n%s\n(Code: %d)", method, text, code);
+  } else {
+    FormatBounded(shownError_, sizeof shownError_, "%s\n%s", method, text);
+  }
+  platform::ShowErrorBox("Tarnel", shownError_);
+}
+
+uint32_t CTarnelDlg::ReadU8(uint32_t offset) const {
+  return genericBase_ != nullptr && offset < GenericSimShm::kSize ? genericBase_[offset] : 0;
+}
+
+void CTarnelDlg::DispatchEvent(const SDL_Event& event, void* context) {
+  static_cast<CTarnelDlg*>(context)->HandleEvent(event);
+}
+
+void CTarnelDlg::HandleEvent(const SDL_Event& event) {
+  switch (event.type) {
+    case SDL_QUIT:
+      OnClose();
+      break;
+    case SDL_WINDOWEVENT:
+      if (event.window.event == SDL_WINDOWEVENT_CLOSE) {
+        OnClose();
+      } else if (event.window.event == SDL_WINDOWEVENT_EXPOSED ||
+                 event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
+        OnPaint();
+      }
+      break;
+    case SDL_MOUSEBUTTONDOWN:
+      if (event.button.button == SDL_BUTTON_LEFT) {
+        OnLButtonDown(event.button.x, event.button.y);
+      } else if (event.button.button == SDL_BUTTON_RIGHT) {
+        OnRButtonDown(event.button.x, event.button.y);
+      }
+      break;
+    case SDL_MOUSEBUTTONUP:
+      if (event.button.button == SDL_BUTTON_LEFT) {
+        OnLButtonUp(event.button.x, event.button.y);
+      } else if (event.button.button == SDL_BUTTON_RIGHT) {
+        OnRButtonUp(event.button.x, event.button.y);
+      }
+      break;
+    case SDL_MOUSEWHEEL: {
+      if (event.wheel.y == 0) {
+        break;  // a sideways wheel is not a wheel turn
+      }
+      int delta = event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -event.wheel.y : event.wheel.y;
+      OnMouseWheel(delta);
+      break;
+    }
+    case SDL_MOUSEMOTION:
+      OnMouseMove(event.motion.x, event.motion.y);
+      break;
+    case SDL_KEYDOWN:
+      if (event.key.keysym.sym == SDLK_F1) {
+        ShowAbout();
+      }
+      break;
+    default:
+      break;
+  }
+}

@@ -1,0 +1,179 @@
+// The station's main dialog: initialises everything in a fixed order while
+// reporting progress to the start-up banner, shows the overhead picture
+// scrolled inside its window, turns mouse and keyboard input into the mouse
+// state the panels read, drives the cockpit manager from the real-time loop,
+// paints, and shuts down cleanly.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+#include "common/Qx_ErrorReport.h"
+#include "common/Qx_Remember.h"
+#include "controls/ViewGeometry.h"
+#include "panels/CockpitManager.h"
+#include "panels/MouseState.h"
+#include "platform/Graphics.h"
+#include "platform/MessagePump.h"
+#include "platform/Window.h"
+#include "shell/RealTimeLoop.h"
+#include "simlink/CTrnShm.h"
+#include "simlink/GenericSimShm.h"
+
+union SDL_Event;
+class StartBanner;
+
+class CTarnelDlg : public Qx_ErrorReport, public RealTimeClient {
+ public:
+  static constexpr const char kVersionText[] = "QX-P-0077 v1.1";
+  static constexpr const char kInitialisationOk[] = " *** Initialisation Ok ***";
+  static constexpr const char kDefaultIniFile[] = "Tarnel.ini";
+  static constexpr int kMessageSize = 1024;
+  // Generic-area fields the dialog reads or writes.
+  static constexpr uint32_t kIterationCountOffset = 0x0814;  // unsigned 32-bit, written
+  static constexpr uint32_t kPanelResetOffset = 0x081B;      // byte, read
+  static constexpr uint32_t kCockpitFolderOffset = 0x132C;   // 1,024-byte text, read
+  static constexpr uint32_t kPaintInhibitOffset = 0x6956;    // byte, read
+  // Picture geometry used for scrolling.
+  static constexpr int kPictureWidth = 1880;
+  static constexpr int kPictureHeight = 1300;
+  static constexpr int kScrollStartX = 605;
+  static constexpr int kScrollStartY = 5;
+  static constexpr int kKeyStep = 20;
+  // A left-button drag ends when the pointer comes this close to the view's
+  // left or top edge or goes beyond these view coordinates.
+  static constexpr int kDragMargin = 10;
+  static constexpr int kDragMaxX = 1100;
+  static constexpr int kDragMaxY = 730;
+  // The dialog template: 614 x 461 dialog units; the group box that fixes the
+  // view's left edge is 8 units wide. MS Sans Serif 8: 1.5 px per horizontal
+  // unit, 1.625 px per vertical unit.
+  static constexpr int kClientWidth = 921;
+  static constexpr int kClientHeight = 749;
+  static constexpr int kGroupBoxRight = 12;
+  static constexpr int kSystemBorder = 1;
+
+  enum class Direction { None, Up, Down, Left, Right };
+
+  CTarnelDlg();
+  ~CTarnelDlg() override;
+  CTarnelDlg(const CTarnelDlg&) = delete;
+  CTarnelDlg& operator=(const CTarnelDlg&) = delete;
+
+  // The program ini to read ("Tarnel.ini" in the working folder unless set).
+  void SetIniFile(const char* path);
+
+  // The dialog's initialisation hook: title and icon, then InitialiseDialog.
+  // The window must outlive the dialog's use of it.
+  void OnInitDialog(platform::WindowPort* window);
+  bool InitialiseDialog();
+
+  // Window messages.
+  void HandleEvent(const SDL_Event& event);
+  void OnLButtonDown(int x, int y);
+  void OnLButtonUp(int x, int y);
+  void OnRButtonDown(int x, int y);
+  void OnRButtonUp(int x, int y);
+  void OnMouseWheel(int delta);
+  void OnMouseMove(int x, int y);
+  void OnClose();
+  void OnDestroy();
+  void OnPaint();
+
+  void StartRealTime();
+  void OnRealTimeIteration() override;
+  bool UpdateDisplay();
+  bool LoadPicture(const char* file);
+  bool AttachSharedMemory();
+  void Shutdown();
+  void PaintPicture();
+  void RouteMouse(int x, int y);
+  void PollKeyboard();
+  void KeyScroll(Direction direction);
+  void DragScroll(int dx, int dy);
+  void ClampScroll();
+  void PublishView();
+  void RefreshView();
+  void InvalidateView();
+  void SetInitialView();
+  void ShowAbout();
+
+  // The modal dialog has ended (closed).
+  bool IsEnded() const { return ended_; }
+  bool InitialisationFailed() const { return initialisationFailed_; }
+  bool IsClosing() const { return closing_; }
+  bool IsLoopRunning() const { return loopRunning_; }
+  const char* GetMessageText() const { return messageText_; }
+  const char* GetMainPictureFile() const { return mainPictureFile_; }
+  const char* GetCockpitFolder() const { return cockpitFolder_; }
+  const char* GetTitle() const { return title_; }
+  // The last text shown through the error report.
+  const char* GetShownError() const { return shownError_; }
+  const MouseState& GetMouseState() const { return mouse_; }
+  uint32_t GetIterationCount() const { return iterationCount_; }
+  int32_t GetPhaseCounter() const { return phaseCounter_; }
+  int GetScrollX() const { return scrollX_; }
+  int GetScrollY() const { return scrollY_; }
+  int GetViewOriginX() const { return viewOriginX_; }
+  int GetViewOriginY() const { return viewOriginY_; }
+  const ViewGeometry& GetView() const { return view_; }
+  const platform::Rect& GetWindowRect() const { return windowRect_; }
+  uint8_t* GetGenericBase() const { return genericBase_; }
+  CockpitManager& GetCockpitManager() { return cockpit_; }
+  platform::DrawSurface& GetSurface() { return surface_; }
+  RealTimeLoop* GetLoop() { return loop_ ? &*loop_ : nullptr; }
+  // Counts how often the panels were reset on the simulation's request.
+  int GetResetCount() const { return resetCount_; }
+
+  // Reads the window rectangle now (the loop reads it every 21 iterations).
+  void ReadWindowRect();
+
+ private:
+  static void DispatchEvent(const SDL_Event& event, void* context);
+  // Shows a failure through the error report (message box and stderr).
+  void ShowReport(const char* text, const char* method, int code);
+  uint32_t ReadU8(uint32_t offset) const;
+
+  platform::WindowPort* window_ = nullptr;
+  std::optional<GenericSimShm> generic_;
+  uint8_t* genericBase_ = nullptr;
+  std::optional<CTrnShm> training_;
+  uint8_t* trainingBase_ = nullptr;
+  platform::SdlMessagePump pump_;
+  std::optional<RealTimeLoop> loop_;
+  bool loopRunning_ = false;
+  CockpitManager cockpit_;
+  ViewGeometry view_;
+  char messageText_[kMessageSize] = {};
+  char mainPictureFile_[kMessageSize] = {};
+  char cockpitFolder_[kMessageSize] = {};
+  char iniFile_[kMessageSize] = {};
+  char title_[kMessageSize] = {};
+  char shownError_[2 * kMessageSize] = {};
+  const char* versionText_ = kVersionText;
+  bool initialisationFailed_ = true;
+  bool closing_ = false;
+  bool cleanupDone_ = false;
+  bool ended_ = false;
+  uint32_t iterationCount_ = 0;
+  double rate_ = 30.0;
+  int32_t phaseCounter_ = 0;
+  Qx_Remember panelReset_;
+  int resetCount_ = 0;
+  platform::DrawSurface surface_;
+  bool pictureTried_ = false;
+  bool pictureLoaded_ = false;
+  int pictureWidth_ = 0;
+  int pictureHeight_ = 0;
+  int viewOriginX_ = 0;
+  int viewOriginY_ = 0;
+  int frameWidth_ = 0;
+  platform::Rect windowRect_;
+  int scrollX_ = kScrollStartX;
+  int scrollY_ = kScrollStartY;
+  int visibleWidth_ = 0;
+  int visibleHeight_ = 0;
+  MouseState mouse_{0, 0, 0};
+  int lastPointerX_ = 0;
+  int lastPointerY_ = 0;
+};

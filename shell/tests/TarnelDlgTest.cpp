@@ -1,0 +1,287 @@
+#include "shell/TarnelDlg.h"
+
+#include <SDL.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+
+#include "banner/BannerRecord.h"
+#include "config/IniRead.h"
+#include "platform/Graphics.h"
+#include "tests/support/ShmTestPrefix.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// A window whose keys, focus, show state and rectangle the test sets.
+class FakeWindow : public platform::WindowPort {
+ public:
+  bool keys[7] = {};
+  bool focus = true;
+  bool minimised = false;
+  platform::Rect rect{0, 0, CTarnelDlg::kClientWidth, CTarnelDlg::kClientHeight};
+  char title[1024] = {};
+
+  void Hold(platform::Key key, bool held = true) { keys[static_cast<int>(key)] = held; }
+  bool IsKeyHeld(platform::Key key) const override { return keys[static_cast<int>(key)]; }
+  bool HasKeyboardFocus() const override { return focus; }
+  bool IsMinimisedOrHidden() const override { return minimised; }
+  platform::Rect GetWindowRect() const override { return rect; }
+  platform::Rect GetClientRect() const override { return {0, 0, rect.Width(), rect.Height()}; }
+  int GetFrameWidth() const override { return 0; }
+  void SetTitle(const char* text) override { std::snprintf(title, sizeof title, "%s", text); }
+  SDL_Window* Handle() const override { return nullptr; }
+  void Present() override {}
+};
+
+class TarnelDlgTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    test_support::UseUniqueShmPrefix();
+    CInitProgress::SetPauseMilliseconds(0);
+    folder_ = fs::temp_directory_path() / ("tarnel_dlg_" + std::to_string(::getpid()) + "_" +
+                                           ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::create_directories(folder_);
+    const char* bin = std::getenv("TARNEL_BIN_DIR");
+    art_ = bin != nullptr ? std::string(bin) + "/CockpitBitmaps" : std::string("CockpitBitmaps");
+    picture_ = (folder_ / "Panel.bmp").string();
+    SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormat(0, 1880, 1300, 32, SDL_PIXELFORMAT_XRGB8888);
+    ASSERT_NE(surface, nullptr);
+    SDL_FillRect(surface, nullptr, SDL_MapRGB(surface->format, 40, 60, 80));
+    char error[256];
+    ASSERT_TRUE(platform::SaveBitmapFile(surface, picture_.c_str(), error, sizeof error)) << error;
+    SDL_FreeSurface(surface);
+    dialog_ = std::make_unique<CTarnelDlg>();
+  }
+
+  void TearDown() override {
+    dialog_.reset();
+    std::error_code ignored;
+    fs::remove_all(folder_, ignored);
+  }
+
+  std::string WriteIni(const std::string& picture) {
+    std::string path = (folder_ / "Tarnel.ini").string();
+    std::ofstream ini(path);
+    ini << "[DIRECTORY_PATHS]\nCockpitPanelBitMaps = " << art_ << "\nProgramPath = " << folder_.string()
+        << "\n[FILES]\nMainPicture = " << picture << "\n[OPTIONS]\nIterationRate = 20\n";
+    return path;
+  }
+
+  // Initialises the dialog on the fake window; true when it succeeded.
+  bool Start(const std::string& picture) {
+    dialog_->SetIniFile(WriteIni(picture).c_str());
+    dialog_->OnInitDialog(&window_);
+    return !dialog_->InitialisationFailed();
+  }
+
+  // Runs the dialog's per-iteration work without the real-time loop.
+  void Iterate(int count) {
+    for (int i = 0; i < count; i++) {
+      dialog_->OnRealTimeIteration();
+    }
+  }
+
+  uint8_t* Base() { return dialog_->GetGenericBase(); }
+  int32_t Int(uint32_t offset) {
+    int32_t value = 0;
+    std::memcpy(&value, Base() + offset, sizeof value);
+    return value;
+  }
+
+  fs::path folder_;
+  std::string art_;
+  std::string picture_;
+  FakeWindow window_;
+  std::unique_ptr<CTarnelDlg> dialog_;
+};
+
+TEST_F(TarnelDlgTest, CleanStartLeavesBannerAtSixtyWithSuccessAndSetsTheTitle) {
+  ASSERT_TRUE(Start(picture_)) << dialog_->GetMessageText();
+  EXPECT_STREQ(" *** Initialisation Ok ***", dialog_->GetMessageText());
+  EXPECT_STREQ("QX-P-0077 v1.1 [ QX_P_0305_02_genericSim.h $Revision: 5.5.2 ]", window_.title);
+  EXPECT_STREQ(art_.c_str(), dialog_->GetCockpitFolder());
+  EXPECT_STREQ("QX-P-0077 v1.1", reinterpret_cast<const char*>(Base() + banner_record::kProgramName));
+  EXPECT_EQ(60, Int(banner_record::kProgress));
+  EXPECT_EQ(1, Base()[banner_record::kSuccess]);
+  EXPECT_EQ(0, Base()[banner_record::kWarning]);
+  EXPECT_EQ(0, Base()[banner_record::kFailure]);
+  EXPECT_EQ(605, dialog_->GetScrollX());
+  EXPECT_EQ(5, dialog_->GetScrollY());
+  EXPECT_EQ(14, dialog_->GetViewOriginX());
+  EXPECT_EQ(3, dialog_->GetViewOriginY());
+  ASSERT_NE(nullptr, dialog_->GetLoop());
+  EXPECT_EQ(20, dialog_->GetLoop()->GetRate());
+}
+
+TEST_F(TarnelDlgTest, MissingMainPictureFailsWithBannerTextAndReason) {
+  std::string missing = (folder_ / "NoSuchPicture.bmp").string();
+  EXPECT_FALSE(Start(missing));
+  EXPECT_EQ(1, Base()[banner_record::kFailure]);
+  EXPECT_EQ(0, Base()[banner_record::kSuccess]);
+  EXPECT_STREQ("Unable tp load main picture", reinterpret_cast<const char*>(Base() + banner_record::kMessage));
+  std::string shown = dialog_->GetShownError();
+  EXPECT_EQ(0u, shown.find("THE_CLASS_DEF::UpdateDisplay\nTHE_CLASS_DEF::LoadPicture\n")) << shown;
+  EXPECT_NE(std::string::npos, shown.find(missing)) << shown;
+  EXPECT_NE(std::string::npos, shown.find(std::strerror(ENOENT))) << shown;
+  // A failed start never starts the loop, and closing still works.
+  dialog_->OnLButtonDown(300, 300);
+  EXPECT_EQ(0u, dialog_->GetIterationCount());
+  dialog_->OnClose();
+  EXPECT_TRUE(dialog_->IsEnded());
+}
+
+TEST_F(TarnelDlgTest, IterationCountIsWrittenAndPanelWorkStartsAtTheTwentieth) {
+  ASSERT_TRUE(Start(picture_));
+  window_.Hold(platform::Key::Down);
+  Iterate(19);
+  EXPECT_EQ(19u, dialog_->GetIterationCount());
+  EXPECT_EQ(19, Int(CTarnelDlg::kIterationCountOffset));
+  EXPECT_EQ(5, dialog_->GetScrollY()) << "keyboard is not polled before the twentieth iteration";
+  EXPECT_EQ(0, dialog_->GetPhaseCounter());
+  Iterate(1);
+  EXPECT_EQ(25, dialog_->GetScrollY());
+  EXPECT_EQ(1, dialog_->GetPhaseCounter());
+}
+
+TEST_F(TarnelDlgTest, KeyboardScrollingOrderAndClamping) {
+  ASSERT_TRUE(Start(picture_));
+  dialog_->ReadWindowRect();
+  // Up and Right together: Right is tested last and wins.
+  window_.Hold(platform::Key::Up);
+  window_.Hold(platform::Key::Right);
+  dialog_->PollKeyboard();
+  EXPECT_EQ(625, dialog_->GetScrollX());
+  EXPECT_EQ(5, dialog_->GetScrollY());
+  // Without the focus nothing moves.
+  window_.focus = false;
+  dialog_->PollKeyboard();
+  EXPECT_EQ(625, dialog_->GetScrollX());
+  window_.focus = true;
+  // Page Down, Page Up and Home: the last held key sets the button state.
+  window_.Hold(platform::Key::PageDown);
+  window_.Hold(platform::Key::Home);
+  dialog_->PollKeyboard();
+  EXPECT_EQ(2, dialog_->GetMouseState().button);
+  // Scrolling far right stops at the picture's right edge.
+  for (int i = 0; i < 100; i++) {
+    dialog_->KeyScroll(CTarnelDlg::Direction::Right);
+  }
+  EXPECT_EQ(1880 - CTarnelDlg::kClientWidth + 14, dialog_->GetScrollX());
+  // A window at least 1880 wide shows the whole width: scroll x 0.
+  window_.rect = {0, 0, 1900, 800};
+  dialog_->ReadWindowRect();
+  dialog_->KeyScroll(CTarnelDlg::Direction::Left);
+  EXPECT_EQ(0, dialog_->GetScrollX());
+  window_.rect = {0, 0, 1000, 1300};
+  dialog_->ReadWindowRect();
+  dialog_->KeyScroll(CTarnelDlg::Direction::None);
+  EXPECT_EQ(0, dialog_->GetScrollY());
+}
+
+TEST_F(TarnelDlgTest, MouseDragWheelAndRightButtonStates) {
+  ASSERT_TRUE(Start(picture_));
+  dialog_->ReadWindowRect();
+  Iterate(20);  // so that the left press below does not start the loop
+  // Left drag: the picture follows the pointer.
+  dialog_->OnLButtonDown(200, 300);
+  dialog_->OnMouseMove(180, 290);
+  EXPECT_EQ(1, dialog_->GetMouseState().button);
+  EXPECT_EQ(625, dialog_->GetScrollX());
+  EXPECT_EQ(15, dialog_->GetScrollY());
+  // Moving to 9 view pixels from the left edge ends the drag after that move still scrolled.
+  dialog_->OnMouseMove(14 + 9, 290);
+  EXPECT_EQ(0, dialog_->GetMouseState().button);
+  EXPECT_EQ(625 + (180 - 23), dialog_->GetScrollX());
+  int scrolled = dialog_->GetScrollX();
+  dialog_->OnMouseMove(100, 290);
+  EXPECT_EQ(scrolled, dialog_->GetScrollX());
+  // The right-button state ends at the first move.
+  dialog_->OnRButtonDown(200, 200);
+  EXPECT_EQ(2, dialog_->GetMouseState().button);
+  dialog_->OnMouseMove(201, 200);
+  EXPECT_EQ(0, dialog_->GetMouseState().button);
+  // A wheel turn holds state 3 (towards the user) until the phase counter
+  // next reaches 11; moves meanwhile are ignored.
+  while (dialog_->GetPhaseCounter() != 11) {
+    Iterate(1);
+  }
+  dialog_->OnMouseWheel(-120);
+  EXPECT_EQ(3, dialog_->GetMouseState().button);
+  dialog_->OnMouseMove(500, 500);
+  EXPECT_EQ(3, dialog_->GetMouseState().button);
+  EXPECT_NE(500 - 14, dialog_->GetMouseState().x);
+  Iterate(20);
+  EXPECT_EQ(10, dialog_->GetPhaseCounter());
+  EXPECT_EQ(3, dialog_->GetMouseState().button);
+  Iterate(1);
+  EXPECT_EQ(0, dialog_->GetMouseState().button);
+  dialog_->OnMouseWheel(0);
+  EXPECT_EQ(4, dialog_->GetMouseState().button);
+}
+
+TEST_F(TarnelDlgTest, PanelResetOncePerRiseOfTheRequest) {
+  ASSERT_TRUE(Start(picture_));
+  Iterate(20);
+  EXPECT_EQ(0, dialog_->GetResetCount());
+  Base()[CTarnelDlg::kPanelResetOffset] = 1;
+  Iterate(5);
+  EXPECT_EQ(1, dialog_->GetResetCount());
+  Base()[CTarnelDlg::kPanelResetOffset] = 0xFF;
+  Iterate(5);
+  EXPECT_EQ(1, dialog_->GetResetCount());
+  Base()[CTarnelDlg::kPanelResetOffset] = 0;
+  Iterate(1);
+  Base()[CTarnelDlg::kPanelResetOffset] = 1;
+  Iterate(1);
+  EXPECT_EQ(2, dialog_->GetResetCount());
+}
+
+// Asks to close from inside the loop once it has run three iterations.
+class ClosingDialog : public CTarnelDlg {
+ public:
+  void OnRealTimeIteration() override {
+    CTarnelDlg::OnRealTimeIteration();
+    if (GetIterationCount() == 3) {
+      SDL_Event quit{};
+      quit.type = SDL_QUIT;
+      SDL_PushEvent(&quit);
+    }
+  }
+};
+
+TEST_F(TarnelDlgTest, LeftPressStartsTheLoopOnlyOnceAndCloseStopsIt) {
+  dialog_ = std::make_unique<ClosingDialog>();
+  ASSERT_TRUE(Start(picture_));
+  ASSERT_EQ(0, SDL_InitSubSystem(SDL_INIT_EVENTS));
+  // The loop runs inside the press until the close request it dispatches.
+  dialog_->OnLButtonDown(300, 300);
+  EXPECT_TRUE(dialog_->IsEnded());
+  EXPECT_TRUE(dialog_->IsClosing());
+  EXPECT_EQ(3u, dialog_->GetIterationCount());
+  EXPECT_EQ(nullptr, dialog_->GetLoop()) << "the loop is deleted after it has run";
+  // After the loop has run, a press never starts it again (nor reports a missing loop).
+  dialog_->OnLButtonDown(300, 300);
+  EXPECT_EQ(nullptr, dialog_->GetLoop());
+  EXPECT_STREQ("", dialog_->GetShownError());
+  SDL_QuitSubSystem(SDL_INIT_EVENTS);
+}
+
+TEST_F(TarnelDlgTest, ClosedDialogDoesNoIterationWork) {
+  ASSERT_TRUE(Start(picture_));
+  Iterate(20);
+  uint32_t count = dialog_->GetIterationCount();
+  dialog_->Shutdown();
+  Iterate(3);
+  EXPECT_EQ(count, dialog_->GetIterationCount());
+  EXPECT_EQ(nullptr, dialog_->GetGenericBase());
+}
+
+}  // namespace

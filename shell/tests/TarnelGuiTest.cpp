@@ -1,0 +1,147 @@
+// Drives the station like an operator on a private X server: start it, click
+// to start the loop, drag the picture to the oxygen panel, click a button and
+// watch its byte in shared memory, light a lamp and see the screen change.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "banner/BannerRecord.h"
+#include "banner/tests/LisketTestSupport.h"
+#include "simlink/GenericSimShm.h"
+#include "tests/support/ShmTestPrefix.h"
+
+namespace {
+
+using lisket_test::BinPath;
+using lisket_test::ChildProcess;
+using lisket_test::FindOnPath;
+using lisket_test::PrivateXServer;
+using lisket_test::WaitFor;
+
+// A screenshot of the root window in X window dump format, read as raw pixels.
+class Screenshot {
+ public:
+  bool Take(const PrivateXServer& server) {
+    data_ = server.Run("xwd -root -silent");
+    if (data_.size() < 100) {
+      return false;
+    }
+    uint32_t headerSize = Field(0);
+    width_ = static_cast<int>(Field(4));
+    height_ = static_cast<int>(Field(5));
+    bitsPerPixel_ = static_cast<int>(Field(11));
+    bytesPerLine_ = static_cast<int>(Field(12));
+    uint32_t colours = Field(19);
+    pixels_ = headerSize + colours * 12;
+    return bitsPerPixel_ >= 8 && pixels_ + static_cast<std::size_t>(bytesPerLine_) * height_ <= data_.size();
+  }
+  // The raw bytes of one pixel.
+  std::string Pixel(int x, int y) const {
+    std::size_t bytes = static_cast<std::size_t>(bitsPerPixel_ / 8);
+    return data_.substr(pixels_ + static_cast<std::size_t>(y) * bytesPerLine_ + x * bytes, bytes);
+  }
+  int Width() const { return width_; }
+  int Height() const { return height_; }
+
+ private:
+  uint32_t Field(int index) const {
+    const auto* p = reinterpret_cast<const unsigned char*>(data_.data()) + 4 * index;
+    return (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | p[3];
+  }
+  std::string data_;
+  std::size_t pixels_ = 0;
+  int width_ = 0;
+  int height_ = 0;
+  int bitsPerPixel_ = 0;
+  int bytesPerLine_ = 0;
+};
+
+// Pixels that differ between two screenshots inside a rectangle.
+int ChangedPixels(const Screenshot& a, const Screenshot& b, int x0, int y0, int x1, int y1) {
+  int changed = 0;
+  for (int y = y0; y < y1 && y < a.Height() && y < b.Height(); y++) {
+    for (int x = x0; x < x1 && x < a.Width() && x < b.Width(); x++) {
+      changed += a.Pixel(x, y) != b.Pixel(x, y) ? 1 : 0;
+    }
+  }
+  return changed;
+}
+
+TEST(TarnelGui, OxygenButtonClickReachesSharedMemoryAndLampShowsOnScreen) {
+  const std::string xvfb = FindOnPath("Xvfb");
+  if (xvfb.empty() || FindOnPath("xdotool").empty() || FindOnPath("xwd").empty()) {
+    GTEST_SKIP() << "Xvfb, xdotool or xwd is not installed: the GUI check did not run";
+  }
+  const std::string tarnel = BinPath("tarnel");
+  ASSERT_TRUE(lisket_test::IsExecutable(tarnel)) << tarnel;
+  const std::string bin = tarnel.substr(0, tarnel.rfind('/'));
+  const char* prefix = test_support::UseUniqueShmPrefix();
+
+  PrivateXServer server;
+  ASSERT_TRUE(server.Start(xvfb));
+  ChildProcess station;
+  const std::string log = "/tmp/tarnel_gui_" + std::string(prefix) + ".log";
+  ASSERT_TRUE(station.Start({tarnel, "--ini", bin + "/Tarnel.ini"},
+                            {"DISPLAY=" + server.Display(), "SDL_VIDEODRIVER=x11",
+                             std::string("TARNEL_SHM_PREFIX=") + prefix},
+                            log));
+  std::string window;
+  ASSERT_TRUE(WaitFor(
+      [&] {
+        window = server.Run("xdotool search --name 'QX-P-0077'");
+        return !window.empty() || !station.Running();
+      },
+      15000));
+  ASSERT_TRUE(station.Running()) << "tarnel ended; see " << log;
+  window = window.substr(0, window.find('\n'));
+
+  // The station is the creator; attaching here counts this test as a user.
+  GenericSimShm area;
+  ASSERT_TRUE(area.IsValid()) << area.GetErrorText();
+  uint8_t* base = area.GetBase();
+  ASSERT_TRUE(WaitFor([&] { return base[banner_record::kSuccess] == 1; }, 15000)) << "start-up did not finish";
+
+  server.Run("xdotool windowmove --sync " + window + " 0 0");
+  // The first click starts the loop; dragging up by 300 pixels brings the
+  // oxygen panel (picture y 830..940) into view at client y 528..638.
+  server.Run("xdotool mousemove --sync 400 700 mousedown 1");
+  server.Run("xdotool mousemove --sync 400 550");
+  server.Run("xdotool mousemove --sync 400 400 mouseup 1");
+  // Panel updates begin with the twentieth iteration (one second at 20 Hz).
+  auto iterations = [&] {
+    uint32_t count = 0;
+    std::memcpy(&count, base + 0x0814, sizeof count);
+    return count;
+  };
+  ASSERT_TRUE(WaitFor([&] { return iterations() > 30; }, 10000)) << "the real-time loop did not run";
+
+  // Oxygen button 3 lies at picture (833, 875); with the view at (605, 305)
+  // and the view origin at (14, 3) that is client (242, 573).
+  const int buttonX = 833 - 605 + 14;
+  const int buttonY = 875 - 305 + 3;
+  const uint32_t output = 0x12494 + 6;
+  const uint32_t upperLamp = 0x12177 + 6;
+  ASSERT_EQ(0, base[output]);
+  server.Run("xdotool mousemove --sync " + std::to_string(buttonX + 10) + " " + std::to_string(buttonY + 10) +
+             " click 1");
+  EXPECT_TRUE(WaitFor([&] { return base[output] == 1; }, 5000)) << "the click did not latch the button";
+
+  Screenshot before;
+  ASSERT_TRUE(before.Take(server));
+  base[upperLamp] = 1;
+  // The oxygen panel is updated at its next rotation pass and painted after it.
+  std::this_thread::sleep_for(std::chrono::milliseconds(2500));
+  Screenshot after;
+  ASSERT_TRUE(after.Take(server));
+  EXPECT_GT(ChangedPixels(before, after, buttonX, buttonY, buttonX + 40, buttonY + 40), 20)
+      << "the lamp did not light the button on screen";
+
+  // Closing the station (SIGTERM) ends it normally.
+  EXPECT_EQ(0, station.Stop());
+}
+
+}  // namespace
