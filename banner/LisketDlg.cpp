@@ -65,6 +65,9 @@ CStartBannerDlg::CStartBannerDlg() { gRevisions.RegisterOnce(); }
 CStartBannerDlg::~CStartBannerDlg() { OnDestroy(); }
 
 bool CStartBannerDlg::InitialiseDialog() {
+  // A software framebuffer: an accelerated one makes SDL recreate the window
+  // when its surface is first used.
+  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   window_ = SDL_CreateWindow(kCaption, 0, 0, kClientWidth, kClientHeight, SDL_WINDOW_SHOWN);
   if (window_ == nullptr || !canvas_.Create(kClientWidth, kClientHeight)) {
     Report("CStartBannerDlg::InitialiseDialog", SDL_GetError());

@@ -42,7 +42,15 @@ void CTarnelDlg::SetIniFile(const char* path) {
 void CTarnelDlg::OnInitDialog(platform::WindowPort* window) {
   window_ = window;
   versionText_ = kVersionText;
+  // A report made during initialisation is shown once it has returned, so the
+  // banner already shows the failure while the message box waits for the operator.
+  deferReports_ = true;
   initialisationFailed_ = !InitialiseDialog();
+  deferReports_ = false;
+  if (reportPending_) {
+    reportPending_ = false;
+    platform::ShowErrorBox("Tarnel", shownError_);
+  }
 }
 
 bool CTarnelDlg::AttachSharedMemory() {
@@ -445,6 +453,10 @@ void CTarnelDlg::ShowReport(const char* text, const char* method, int code) {
     FormatBounded(shownError_, sizeof shownError_, "%s\n%s\n(Code: %d)", method, text, code);
   } else {
     FormatBounded(shownError_, sizeof shownError_, "%s\n%s", method, text);
+  }
+  if (deferReports_) {
+    reportPending_ = true;
+    return;
   }
   platform::ShowErrorBox("Tarnel", shownError_);
 }

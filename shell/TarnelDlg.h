@@ -151,6 +151,8 @@ class CTarnelDlg : public Qx_ErrorReport, public RealTimeClient {
   char title_[kMessageSize] = {};
   char shownError_[2 * kMessageSize] = {};
   const char* versionText_ = kVersionText;
+  bool deferReports_ = false;
+  bool reportPending_ = false;
   bool initialisationFailed_ = true;
   bool closing_ = false;
   bool cleanupDone_ = false;
