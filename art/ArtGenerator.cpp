@@ -246,8 +246,8 @@ Canvas Preview(const ArtData& data, const Canvas& picture, const std::vector<Set
   return c;
 }
 
-int Usage() {
-  std::fprintf(stderr,
+int Usage(FILE* out) {
+  std::fprintf(out,
                "usage: tarnel-artgen --data FILE --out FOLDER [--review FOLDER] [--fonts FOLDER]\n"
                "Draws every control image, the panel picture, the banner picture and icon, and the\n"
                "default Tarnel.ini into FOLDER (the folder of the programs).\n");
@@ -267,10 +267,10 @@ int main(int argc, char** argv) {
     else if (std::strcmp(argv[i], "--out") == 0 && hasValue) outDir = argv[++i];
     else if (std::strcmp(argv[i], "--review") == 0 && hasValue) reviewDir = argv[++i];
     else if (std::strcmp(argv[i], "--fonts") == 0 && hasValue) fontDir = argv[++i];
-    else if (std::strcmp(argv[i], "--help") == 0) return Usage() == 2 ? 0 : 0;
-    else return Usage();
+    else if (std::strcmp(argv[i], "--help") == 0) return Usage(stdout) == 2 ? 0 : 1;
+    else return Usage(stderr);
   }
-  if (dataPath == nullptr || outDir == nullptr) return Usage();
+  if (dataPath == nullptr || outDir == nullptr) return Usage(stderr);
 
   char error[2048] = "";
   ArtData data;
