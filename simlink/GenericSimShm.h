@@ -11,17 +11,15 @@
 
 #include <cstdint>
 
-#include "simlink/BaseSharedMemory.h"
+#include "simlink/VersionedSegment.h"
 
-class GenericSimShm : public BaseSharedMemory {
+class GenericSimShm : public VersionedSegment {
  public:
   static constexpr const char kName[] = "GenericSimSharedMemory";
   static constexpr uint32_t kSize = 129328;  // 0x1F930
   // The tail of the layout definition's identification line (43 characters,
   // leading blank), in bytes 0 to 63 of the segment, zero-padded.
   static constexpr const char kVersionText[] = " QX_P_0305_02_genericSim.h $Revision: 5.5.2";
-  static constexpr uint32_t kVersionOffset = 0x0000;
-  static constexpr uint32_t kVersionBytes = 64;
   // Signed 32-bit, little-endian.
   static constexpr uint32_t kUserCountOffset = 0x1C834;
   // Block address table: ten 32-bit entries, entry i at kSubAreaTableOffset + 4 * i.
@@ -37,31 +35,12 @@ class GenericSimShm : public BaseSharedMemory {
   // (this program's layout revision; another text is for tests and tools that
   // must meet a mismatch) and counts the user. IsValid tells the outcome.
   explicit GenericSimShm(const char* versionText = kVersionText);
-  // Only when attached with the version ok: uncounts the user; the last user
-  // sets the count to 0, removes the name and detaches.
-  ~GenericSimShm() override;
   GenericSimShm(const GenericSimShm&) = delete;
   GenericSimShm& operator=(const GenericSimShm&) = delete;
 
-  // Attached and version ok: the only test callers make.
-  bool IsValid() const { return attached_ && versionOk_; }
-  // The text in bytes 0 to 63 (up to the first zero byte) equals this
-  // program's version text exactly.
-  bool CheckVersion();
   // Fills the block address table (done by the creator only).
   void SetSubAreaTable();
 
-  // The user count now in the segment; 0 when not attached.
-  int32_t GetUserCount() const;
-  // This object created the segment.
-  bool WasCreator() const { return created_; }
-  // This program's version text.
-  const char* GetVersionText() const { return version_; }
-
- private:
-  uint8_t* base_ = nullptr;
-  bool attached_ = false;
-  bool versionOk_ = false;
-  bool created_ = false;
-  char version_[kVersionBytes + 1] = {};
+ protected:
+  void OnCreated() override { SetSubAreaTable(); }
 };
