@@ -9,6 +9,9 @@
 
 namespace {
 
+RevisionLines gRevisions("%Z% ConfigFile QX_P_0511_04 ConfigFile.cpp $Revision: 2.3 $",
+                         "%Z% ConfigFile QX_P_0511_04 ConfigFile.h $Revision: 2.0 $");
+
 struct ConfigReportState {
   std::FILE* file = nullptr;
   bool open = false;
@@ -68,6 +71,9 @@ void AddRevision(const char* line) {
   if (line == nullptr) {
     return;
   }
+  // The registry's own lines come first; registering marks them done before
+  // it calls back here.
+  gRevisions.RegisterOnce();
   ConfigReportState& s = State();
   char work[1024];
   CopyBounded(work, line, sizeof work);

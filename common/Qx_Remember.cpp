@@ -1,12 +1,19 @@
 #include "common/Qx_Remember.h"
 
+#include "common/RevisionString.h"
+
 namespace {
+RevisionLines gRevisions("%Z% Qx_Remember QX_P_0511_05 Qx_Remember.cpp $Revision: 1.3 $",
+                         "%Z% Qx_Remember QX_P_0511_05 Qx_Remember.h $Revision: 1.1 $");
+
 // Integer arithmetic wraps like the 32-bit registers it models, without
 // undefined behaviour on overflow.
 int32_t WrappingAdd(int32_t a, int32_t b) {
   return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
 }
 }  // namespace
+
+Qx_Remember::Qx_Remember() { gRevisions.RegisterOnce(); }
 
 void Qx_Remember::SetBool(bool b) {
   holdsInteger_ = false;

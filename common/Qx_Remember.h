@@ -6,6 +6,7 @@
 
 class Qx_Remember {
  public:
+  Qx_Remember();
   void SetBool(bool b);
   void SetInt(int32_t n);
   void Increment();

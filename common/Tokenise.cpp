@@ -2,7 +2,15 @@
 
 #include <cstring>
 
+#include "common/RevisionString.h"
+
+namespace {
+RevisionLines gRevisions("%Z% Tokenise QX_P_0511_03 Tokenise.cpp $Revision: 1.2 $",
+                         "%Z% Tokenise QX_P_0511_03 Tokenise.h $Revision: 1.1 $");
+}  // namespace
+
 int SplitTokens(char* text, const char* delimiters, char** slots) {
+  gRevisions.RegisterOnce();
   if (text == nullptr || delimiters == nullptr || slots == nullptr) {
     return 0;
   }
@@ -17,6 +25,7 @@ int SplitTokens(char* text, const char* delimiters, char** slots) {
 }
 
 int SplitTokensBounded(char* text, const char* delimiters, char** slots, int count) {
+  gRevisions.RegisterOnce();
   if (text == nullptr || delimiters == nullptr || slots == nullptr) {
     return 0;
   }
