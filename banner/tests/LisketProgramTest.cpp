@@ -8,20 +8,20 @@
 #include <sstream>
 
 #include "banner/BannerRecord.h"
-#include "banner/tests/LisketTestSupport.h"
+#include "tests/support/ProcessTestSupport.h"
 #include "simlink/GenericSimShm.h"
 #include "tests/support/ShmTestPrefix.h"
 
 namespace {
 
-using lisket_test::ChildProcess;
-using lisket_test::WaitFor;
+using process_test::ChildProcess;
+using process_test::WaitFor;
 
 class LisketProgramTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    lisket = lisket_test::BinPath("lisket");
-    ASSERT_TRUE(lisket_test::IsExecutable(lisket)) << lisket;
+    lisket = process_test::BinPath("lisket");
+    ASSERT_TRUE(process_test::IsExecutable(lisket)) << lisket;
     prefix = test_support::UseUniqueShmPrefix();
   }
   std::vector<std::string> Settings() const {

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "banner/BannerRecord.h"
-#include "banner/tests/LisketTestSupport.h"
+#include "tests/support/ProcessTestSupport.h"
 #include "simlink/GenericSimShm.h"
 #include "tests/support/ShmTestPrefix.h"
 
@@ -23,8 +23,8 @@
 
 namespace {
 
-using lisket_test::ChildProcess;
-using lisket_test::WaitFor;
+using process_test::ChildProcess;
+using process_test::WaitFor;
 
 constexpr const char* kTitle = "Qx Banner :: [ QX_P_0305_02_genericSim.h $Revision: 5.5.2 ]";
 // A point inside the progress bar near its left end (the window sits at the
@@ -43,15 +43,15 @@ std::ostream& operator<<(std::ostream& out, const Rgb& c) {
 class LisketXvfbTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    const std::string xvfb = lisket_test::FindOnPath("Xvfb");
+    const std::string xvfb = process_test::FindOnPath("Xvfb");
     if (xvfb.empty()) {
       GTEST_SKIP() << "Xvfb is not installed: the banner's window is not checked on an X server";
     }
-    if (lisket_test::FindOnPath("xdotool").empty()) {
+    if (process_test::FindOnPath("xdotool").empty()) {
       GTEST_SKIP() << "xdotool is not installed: the banner's window cannot be found";
     }
-    lisket = lisket_test::BinPath("lisket");
-    ASSERT_TRUE(lisket_test::IsExecutable(lisket)) << lisket;
+    lisket = process_test::BinPath("lisket");
+    ASSERT_TRUE(process_test::IsExecutable(lisket)) << lisket;
     prefix = test_support::UseUniqueShmPrefix();
     ASSERT_TRUE(server.Start(xvfb)) << "no private X server";
     display = XOpenDisplay(server.Display().c_str());
@@ -117,7 +117,7 @@ class LisketXvfbTest : public ::testing::Test {
 
   std::string lisket;
   std::string prefix;
-  lisket_test::PrivateXServer server;
+  process_test::PrivateXServer server;
   Display* display = nullptr;
 };
 
@@ -170,8 +170,8 @@ class LisketStationTest : public LisketXvfbTest {
     if (IsSkipped() || HasFatalFailure()) {
       return;
     }
-    tarnel = lisket_test::BinPath("tarnel");
-    if (!lisket_test::IsExecutable(tarnel)) {
+    tarnel = process_test::BinPath("tarnel");
+    if (!process_test::IsExecutable(tarnel)) {
       GTEST_SKIP() << tarnel << " does not exist yet: the launch of lisket by the station is not checked";
     }
     binDir = tarnel.substr(0, tarnel.rfind('/'));

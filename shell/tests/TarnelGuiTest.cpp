@@ -10,17 +10,17 @@
 #include <vector>
 
 #include "banner/BannerRecord.h"
-#include "banner/tests/LisketTestSupport.h"
+#include "tests/support/ProcessTestSupport.h"
 #include "simlink/GenericSimShm.h"
 #include "tests/support/ShmTestPrefix.h"
 
 namespace {
 
-using lisket_test::BinPath;
-using lisket_test::ChildProcess;
-using lisket_test::FindOnPath;
-using lisket_test::PrivateXServer;
-using lisket_test::WaitFor;
+using process_test::BinPath;
+using process_test::ChildProcess;
+using process_test::FindOnPath;
+using process_test::PrivateXServer;
+using process_test::WaitFor;
 
 // A screenshot of the root window in X window dump format, read as raw pixels.
 class Screenshot {
@@ -77,7 +77,7 @@ TEST(TarnelGui, OxygenButtonClickReachesSharedMemoryAndLampShowsOnScreen) {
     GTEST_SKIP() << "Xvfb, xdotool or xwd is not installed: the GUI check did not run";
   }
   const std::string tarnel = BinPath("tarnel");
-  ASSERT_TRUE(lisket_test::IsExecutable(tarnel)) << tarnel;
+  ASSERT_TRUE(process_test::IsExecutable(tarnel)) << tarnel;
   const std::string bin = tarnel.substr(0, tarnel.rfind('/'));
   const char* prefix = test_support::UseUniqueShmPrefix();
 

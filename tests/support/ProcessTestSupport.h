@@ -1,4 +1,4 @@
-// Child processes for the banner program's tests: start a program with extra
+// Child processes for the tests that run the programs: start a program with extra
 // environment settings, wait for it with a time limit, stop it; and a private
 // X server (Xvfb) on a free display number.
 #pragma once
@@ -21,7 +21,7 @@
 
 extern char** environ;
 
-namespace lisket_test {
+namespace process_test {
 
 // $TARNEL_BIN_DIR/name; without the variable, the bin folder beside the
 // tests folder that holds this test program.
@@ -203,4 +203,4 @@ class PrivateXServer {
   std::string display_;
 };
 
-}  // namespace lisket_test
+}  // namespace process_test
