@@ -3,7 +3,12 @@
 #include <climits>
 #include <cstdint>
 
+#include "common/RevisionString.h"
+
 namespace {
+RevisionLines gRevisions("%Z% ViewGeometry QX_P_0401_03 ViewGeometry.cpp $Revision: 1.2 $",
+                         "%Z% ViewGeometry QX_P_0401_03 ViewGeometry.h $Revision: 1.1 $");
+
 struct SharedView {
   int scrollX = 0;
   int scrollY = 0;
@@ -24,6 +29,8 @@ int Saturate(int64_t value) {
   return static_cast<int>(value);
 }
 }  // namespace
+
+ViewGeometry::ViewGeometry() { gRevisions.RegisterOnce(); }
 
 void ViewGeometry::SetScrollAndPointer(int scrollX, int scrollY, int pointerX, int pointerY) {
   gView.scrollX = scrollX;

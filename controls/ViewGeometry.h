@@ -18,6 +18,8 @@ struct ViewRect {
 
 class ViewGeometry {
  public:
+  ViewGeometry();
+
   // Process-wide: scroll offset (picture point at the view's top-left corner)
   // and pointer position in view coordinates, set together by the dialog.
   static void SetScrollAndPointer(int scrollX, int scrollY, int pointerX, int pointerY);

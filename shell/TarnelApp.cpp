@@ -6,12 +6,16 @@
 #include <cstring>
 #include <new>
 
+#include "common/RevisionString.h"
 #include "common/TextFcns.h"
 #include "platform/FilePath.h"
 #include "platform/Window.h"
 #include "shell/TarnelDlg.h"
 
 namespace {
+
+RevisionLines gRevisions("%Z% TarnelApp QX_P_0077_02 TarnelApp.cpp $Revision: 1.3 $",
+                         "%Z% TarnelApp QX_P_0077_02 TarnelApp.h $Revision: 1.1 $");
 
 void PrintHelp() {
   std::printf(
@@ -40,6 +44,7 @@ CTarnelDlg& Dialog() {
 }  // namespace
 
 int CTarnelApp::Run(int argc, char** argv) {
+  gRevisions.RegisterOnce();
   const char* iniFile = CTarnelDlg::kDefaultIniFile;
   for (int i = 1; i < argc; i++) {
     if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
