@@ -134,10 +134,12 @@ TEST(TarnelGui, OxygenButtonClickReachesSharedMemoryAndLampShowsOnScreen) {
   ASSERT_TRUE(before.Take(server));
   base[upperLamp] = 1;
   // The oxygen panel is updated at its next rotation pass and painted after it.
-  std::this_thread::sleep_for(std::chrono::milliseconds(2500));
   Screenshot after;
-  ASSERT_TRUE(after.Take(server));
-  EXPECT_GT(ChangedPixels(before, after, buttonX, buttonY, buttonX + 40, buttonY + 40), 20)
+  EXPECT_TRUE(WaitFor(
+      [&] {
+        return after.Take(server) && ChangedPixels(before, after, buttonX, buttonY, buttonX + 40, buttonY + 40) > 20;
+      },
+      8000))
       << "the lamp did not light the button on screen";
 
   // Closing the station (SIGTERM) ends it normally.
