@@ -130,8 +130,20 @@ TEST(TarnelGui, OxygenButtonClickReachesSharedMemoryAndLampShowsOnScreen) {
              " click 1");
   EXPECT_TRUE(WaitFor([&] { return base[output] == 1; }, 5000)) << "the click did not latch the button";
 
+  // The button's own picture settles first (pressed image), so that only the
+  // lamp can change the screen below.
   Screenshot before;
-  ASSERT_TRUE(before.Take(server));
+  ASSERT_TRUE(WaitFor(
+      [&] {
+        Screenshot first;
+        if (!first.Take(server)) {
+          return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+        return before.Take(server) && ChangedPixels(first, before, buttonX, buttonY, buttonX + 40, buttonY + 40) == 0;
+      },
+      10000))
+      << "the screen at the button did not settle";
   base[upperLamp] = 1;
   // The oxygen panel is updated at its next rotation pass and painted after it.
   Screenshot after;
