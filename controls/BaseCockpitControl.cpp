@@ -143,15 +143,17 @@ bool CBaseCockpitControl::IsSwitchValid(int kind) {
   return valid;
 }
 
-void CBaseCockpitControl::SetScale(double scale) {
+double ClampScale(double scale) {
   if (scale >= 5.0) {
-    scale_ = 5.0;
-  } else if (scale >= 0.1) {
-    scale_ = scale;
-  } else {
-    scale_ = 0.1;  // also a NaN scale
+    return 5.0;
   }
+  if (scale >= 0.1) {
+    return scale;
+  }
+  return 0.1;  // also a NaN scale
 }
+
+void CBaseCockpitControl::SetScale(double scale) { scale_ = ClampScale(scale); }
 
 int CBaseCockpitControl::Scale(int value) const {
   double scaled = value * scale_;

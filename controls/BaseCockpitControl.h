@@ -62,6 +62,9 @@ void RegisterControlRevisions();
 // Path = folder + "\" + name + file (file starts with its own backslash).
 void BuildControlPath(char* out, std::size_t size, const char* folder, const char* name, const char* file);
 
+// A position scale kept in 0.1 to 5.0; NaN gives 0.1.
+double ClampScale(double scale);
+
 class CBaseCockpitControl : public Qx_ErrorReport {
  public:
   static constexpr std::size_t kLineSize = 251;  // identification lines, at most 250 characters

@@ -28,15 +28,7 @@ void CPanelDisplay::RegisterRevision() {
   cells_[0].RegisterRevision();
 }
 
-void CPanelDisplay::SetScale(double scale) {
-  if (scale >= 5.0) {
-    scale_ = 5.0;
-  } else if (scale >= 0.1) {
-    scale_ = scale;
-  } else {
-    scale_ = 0.1;
-  }
-}
+void CPanelDisplay::SetScale(double scale) { scale_ = ClampScale(scale); }
 
 bool CPanelDisplay::Initialise(const DisplayDescriptor& d) {
   initialised_ = false;

@@ -3,6 +3,7 @@
 #include "common/ConfigFile.h"
 #include "common/RevisionString.h"
 #include "common/TextFcns.h"
+#include "controls/BaseCockpitControl.h"
 
 namespace {
 
@@ -38,16 +39,7 @@ void BasePanel::SetAircraftType(int32_t code) { aircraftType_ = code; }
 
 bool BasePanel::CheckAircraftFit() { return false; }
 
-void BasePanel::SetScale(double scale) {
-  // NaN compares false everywhere: it falls to the lower bound.
-  if (scale >= 5.0) {
-    scale_ = 5.0;
-  } else if (scale >= 0.1) {
-    scale_ = scale;
-  } else {
-    scale_ = 0.1;
-  }
-}
+void BasePanel::SetScale(double scale) { scale_ = ClampScale(scale); }
 
 void BasePanel::SetSharedMemory(uint8_t* base) { gSharedMemory = base; }
 

@@ -401,12 +401,23 @@ void CTarnelDlg::PaintPicture() {
   if (handle == nullptr) {
     return;
   }
-  // The strips around the picture view get the dialog's background.
   SDL_Surface* target = SDL_GetWindowSurface(handle);
   if (target == nullptr) {
     return;
   }
-  SDL_FillRect(target, nullptr, SDL_MapRGB(target->format, 0xD4, 0xD0, 0xC8));
+  // Only the parts the picture does not cover are filled.
+  const Uint32 background = SDL_MapRGB(target->format, 0xD4, 0xD0, 0xC8);
+  const int pictureRight = viewOriginX_ + pictureWidth_ - scrollX_;
+  const int pictureBottom = viewOriginY_ + pictureHeight_ - scrollY_;
+  const SDL_Rect strips[] = {{0, 0, viewOriginX_, target->h},
+                             {0, 0, target->w, viewOriginY_},
+                             {pictureRight, 0, target->w - pictureRight, target->h},
+                             {0, pictureBottom, target->w, target->h - pictureBottom}};
+  for (const SDL_Rect& strip : strips) {
+    if (strip.w > 0 && strip.h > 0) {
+      SDL_FillRect(target, &strip, background);
+    }
+  }
   platform::Rect source{scrollX_, scrollY_, scrollX_ + pictureWidth_, scrollY_ + pictureHeight_};
   surface_.CopyToWindow(handle, source, viewOriginX_, viewOriginY_);
   window_->Present();
