@@ -9,50 +9,9 @@
 
 #include "common/Qx_ErrorReport.h"
 #include "config/Ini_File_Reader.h"
+#include "simlink/GenericArea.h"
 
-// Configuration block of the generic simulation area (offsets from its start).
-namespace ini_area {
-constexpr std::size_t kAreaSize = 129328;
-constexpr std::size_t kTextSize = 1000;  // every text destination: at most 999 characters
-constexpr std::size_t kCockpitPanelBitMaps = 4908;
-constexpr std::size_t kProgramPath = 6958;
-constexpr std::size_t kCompanyRoutes = 7958;
-constexpr std::size_t kSid = 8958;
-constexpr std::size_t kStar = 9958;
-constexpr std::size_t kAirways = 10958;
-constexpr std::size_t kFixData = 11958;
-constexpr std::size_t kWaypointData = 12958;
-constexpr std::size_t kHelpFile = 13958;
-constexpr std::size_t kAirwaysIntercept = 14958;
-constexpr std::size_t kLogFilePath = 15958;
-constexpr std::size_t kSoundFiles = 16958;
-constexpr std::size_t kRunways = 17958;
-constexpr std::size_t kVorData = 18958;
-constexpr std::size_t kNdbData = 19958;
-constexpr std::size_t kNavData = 20958;
-constexpr std::size_t kAirports = 21958;
-constexpr std::size_t kMapp = 23958;
-// int32 each: LargeFont, SmallFont, EcamFont, TitleFont, FmcLargeFont, FmcSmallFont.
-constexpr std::size_t kFonts = 3728;
-constexpr std::size_t kIterationRate = 2064;  // int32
-}  // namespace ini_area
-
-// Initialisation progress record (offsets from the record's start).
-namespace init_progress {
-constexpr std::size_t kRecord = 104064;  // offset of the record in the generic area
-constexpr std::size_t kWarningCount = 0;  // int32
-constexpr std::size_t kItemCount = 4;     // int32
-constexpr std::size_t kItemName = 8;      // char[50]
-constexpr std::size_t kItemNameSize = 50;
-constexpr std::size_t kItemText = 58;  // char[512]
-constexpr std::size_t kItemTextSize = 512;
-constexpr std::size_t kStatus = 572;  // int32, 2 after a warning
-constexpr std::size_t kHeadline = 2624;  // char[512]
-constexpr std::size_t kConsequence = 3136;  // char[512]
-constexpr std::size_t kWarningMessage = 3648;  // char[512]
-constexpr std::size_t kWarningTextSize = 512;
-constexpr std::size_t kRecordSize = 4160;
-}  // namespace init_progress
+// The configuration block and the progress record: simlink/GenericArea.h.
 
 // Writer of the progress record through one program-wide pointer; every
 // operation does nothing while no reading pass has set the pointer. The counts

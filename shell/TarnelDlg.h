@@ -30,10 +30,10 @@ class CTarnelDlg : public Qx_ErrorReport, public RealTimeClient {
   static constexpr const char kDefaultIniFile[] = "Tarnel.ini";
   static constexpr int kMessageSize = 1024;
   // Generic-area fields the dialog reads or writes.
-  static constexpr uint32_t kIterationCountOffset = 0x0814;  // unsigned 32-bit, written
-  static constexpr uint32_t kPanelResetOffset = 0x081B;      // byte, read
-  static constexpr uint32_t kCockpitFolderOffset = 0x132C;   // 1,024-byte text, read
-  static constexpr uint32_t kPaintInhibitOffset = 0x6956;    // byte, read
+  static constexpr uint32_t kIterationCountOffset = generic_area::kIterationCount;  // unsigned 32-bit, written
+  static constexpr uint32_t kPanelResetOffset = generic_area::kPanelResetRequest;      // byte, read
+  static constexpr uint32_t kCockpitFolderOffset = ini_area::kCockpitPanelBitMaps;   // 1,024-byte text, read
+  static constexpr uint32_t kPaintInhibitOffset = generic_area::kPaintInhibit;    // byte, read
   // Picture geometry used for scrolling.
   static constexpr int kPictureWidth = 1880;
   static constexpr int kPictureHeight = 1300;

@@ -11,17 +11,18 @@
 
 #include <cstdint>
 
+#include "simlink/GenericArea.h"
 #include "simlink/VersionedSegment.h"
 
 class GenericSimShm : public VersionedSegment {
  public:
   static constexpr const char kName[] = "GenericSimSharedMemory";
-  static constexpr uint32_t kSize = 129328;  // 0x1F930
+  static constexpr uint32_t kSize = generic_area::kSize;
   // The tail of the layout definition's identification line (43 characters,
   // leading blank), in bytes 0 to 63 of the segment, zero-padded.
   static constexpr const char kVersionText[] = " QX_P_0305_02_genericSim.h $Revision: 5.5.2";
   // Signed 32-bit, little-endian.
-  static constexpr uint32_t kUserCountOffset = 0x1C834;
+  static constexpr uint32_t kUserCountOffset = generic_area::kUserCount;
   // Block address table: ten 32-bit entries, entry i at kSubAreaTableOffset + 4 * i.
   static constexpr uint32_t kSubAreaTableOffset = 0x07D8;
   static constexpr uint32_t kSubAreaCount = 10;
