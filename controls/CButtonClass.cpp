@@ -112,4 +112,9 @@ void CButtonClass::SetPressed(bool on) {
   ComputeState();
 }
 
+void CButtonClass::SetLatched(bool in) {
+  pressed_ = in ? (momentary_ ? 1 : 2) : 0;
+  ComputeState();
+}
+
 void CButtonClass::Paint(platform::DrawSurface& dc) { Draw(dc); }

@@ -35,7 +35,11 @@ class CButtonClass : public CBaseCockpitControl {
   void UpdateTwoLight(std::optional<int> event, bool light, bool test);
 
   bool IsPressed() const { return pressed_ != 0; }
+  // Held in (1) or out; a held latching button stays in after the next click.
   void SetPressed(bool on);
+  // In as after a completed click (latched, so the next click brings it out;
+  // a momentary button is held) or out. The way a panel sets a button.
+  void SetLatched(bool in);
   void SetDisabled(bool disabled) { disabled_ = disabled; }
   bool IsDisabled() const { return disabled_; }
   int GetId() const { return id_; }

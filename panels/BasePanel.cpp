@@ -39,6 +39,13 @@ void BasePanel::SetAircraftType(int32_t code) { aircraftType_ = code; }
 
 bool BasePanel::CheckAircraftFit() { return false; }
 
+void BasePanel::SetUnit(int32_t /*unit*/) {}
+
+bool BasePanel::InitialiseForType(const char* folder, int32_t originY, int32_t originX, int32_t code) {
+  SetAircraftType(code);
+  return Initialise(folder, originY, originX);
+}
+
 void BasePanel::SetScale(double scale) { scale_ = ClampScale(scale); }
 
 void BasePanel::SetSharedMemory(uint8_t* base) { gSharedMemory = base; }

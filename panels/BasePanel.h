@@ -40,6 +40,12 @@ class BasePanel : public Qx_ErrorReport {
   virtual void Update(const MouseState& mouse) = 0;
   virtual void Draw(platform::DrawSurface& surface) = 0;
 
+  // The unit or seat number of a panel that serves several (none here).
+  virtual void SetUnit(int32_t unit);
+  // Initialise for a panel that takes the aircraft type code as a fourth
+  // argument: here the code is stored and Initialise follows.
+  virtual bool InitialiseForType(const char* folder, int32_t originY, int32_t originX, int32_t code);
+
   void SetDisplayOnly(bool displayOnly) { displayOnly_ = displayOnly; }
   bool IsDisplayOnly() const { return displayOnly_; }
   // Clamped to 0.1 .. 5.0.

@@ -16,6 +16,7 @@
 #include <cstring>
 
 #include "platform/SharedMemory.h"
+#include "tools/InterfaceCommands.h"
 #include "simlink/GenericSimShm.h"
 
 namespace {
@@ -48,6 +49,16 @@ const char kUsage[] =
     "                                  must be shorter than LENGTH and the rest of\n"
     "                                  the field is set to zero\n"
     "  dump OFFSET LENGTH              LENGTH bytes in hex and ASCII\n"
+    "  describe [AREA] [--csv|--json] [--layout A330|A320]\n"
+    "                                  every field of the station's interface:\n"
+    "                                  area (a panel or \"station\"), layout, unit\n"
+    "                                  or seat, offset, width, type, writer, name\n"
+    "                                  and meaning; does not attach\n"
+    "  watch [AREA] [--inputs] [--a320]\n"
+    "                                  print each change of the fields the station\n"
+    "                                  writes (with --inputs also those the\n"
+    "                                  simulation writes), 20 times a second,\n"
+    "                                  until interrupted\n"
     "  remove                          remove the segment's name, for a segment left\n"
     "                                  behind by a program that crashed (its user\n"
     "                                  count can never fall to 0); does not attach\n"
@@ -177,19 +188,20 @@ bool ParseOffset(const char* text, uint32_t width, uint32_t* offset, int* status
 class SignalBlock {
  public:
   SignalBlock() {
-    sigset_t set;
-    sigemptyset(&set);
-    sigaddset(&set, SIGINT);
-    sigaddset(&set, SIGTERM);
-    sigaddset(&set, SIGHUP);
-    sigaddset(&set, SIGQUIT);
-    sigprocmask(SIG_BLOCK, &set, &old_);
+    sigemptyset(&set_);
+    sigaddset(&set_, SIGINT);
+    sigaddset(&set_, SIGTERM);
+    sigaddset(&set_, SIGHUP);
+    sigaddset(&set_, SIGQUIT);
+    sigprocmask(SIG_BLOCK, &set_, &old_);
   }
+  const sigset_t* Blocked() const { return &set_; }
   ~SignalBlock() { sigprocmask(SIG_SETMASK, &old_, nullptr); }
   SignalBlock(const SignalBlock&) = delete;
   SignalBlock& operator=(const SignalBlock&) = delete;
 
  private:
+  sigset_t set_;
   sigset_t old_;
 };
 
@@ -492,8 +504,12 @@ int main(int argc, char** argv) {
     return Remove();
   }
 
+  if (std::strcmp(argv[1], "describe") == 0) {
+    return DescribeCommand(argc - 1, argv + 1);
+  }
+  const bool watch = std::strcmp(argv[1], "watch") == 0;
   Command cmd;
-  int status = ParseCommand(argc, argv, &cmd);
+  int status = watch ? ParseWatchArguments(argc - 1, argv + 1) : ParseCommand(argc, argv, &cmd);
   if (status != kExitOk) {
     return status;
   }
@@ -511,6 +527,9 @@ int main(int argc, char** argv) {
                  shm.GetObjectName());
   }
   uint8_t* base = shm.GetBase();
+  if (watch) {
+    return WatchCommand(argc - 1, argv + 1, base, block.Blocked());
+  }
   switch (cmd.kind) {
     case Command::kInfo:
       Info(shm);

@@ -224,7 +224,7 @@ TEST(CockpitManagerTest, ResetAllAndDisplayOnlyReachTheTwelvePanelsInOrder) {
 
 TEST(CockpitManagerTest, TheStationManagerHoldsTheOxygenPanel) {
   CockpitManager manager;
-  EXPECT_NE(manager.GetPanel(CockpitManager::kOxygen), nullptr);
+  EXPECT_NE(manager.GetPanel(FindPanelFacts("oxygen")->id), nullptr);
   EXPECT_EQ(manager.GetPanel(23), nullptr);
   EXPECT_EQ(manager.GetPanel(0), nullptr);
   EXPECT_EQ(manager.GetPanel(-1), nullptr);

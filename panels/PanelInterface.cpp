@@ -1,0 +1,198 @@
+#include "panels/PanelInterface.h"
+
+#include <strings.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "common/TextFcns.h"
+#include "panels/PanelRows.h"
+
+namespace {
+
+// One panel layout's fields, sorted before they are handed on.
+constexpr int kMaxPanelFields = 512;
+InterfaceField gFields[kMaxPanelFields];
+
+// Collects the fields of one panel layout and unit and hands each on.
+class FieldWalk {
+ public:
+  FieldWalk(const PanelFacts& facts, PanelLayout layout, int32_t unit, FieldVisitor visit, void* context)
+      : tables_(*facts.tables), visit_(visit), context_(context) {
+    blocks_ = tables_.Blocks(layout, unit);
+    field_.area = facts.key;
+    field_.layout = LayoutName(layout);
+    if (tables_.unitBlocks != nullptr) {
+      field_.unitName = tables_.unitName != nullptr ? tables_.unitName : "unit";
+      field_.unit = unit;
+    }
+  }
+
+  int Walk() {
+    Input(tables_.lampTest, "lamp test", "non-zero lights every lamp of the panel");
+    Input(tables_.resetRequest, "reset request", "non-zero: controls to their defaults on every pass");
+    Input(tables_.presetRequest, "preset request", "non-zero: start-up positions on every pass");
+    if (tables_.displayOnlyRequest != kNoField) {
+      Add(BlockKind::kOutput, tables_.displayOnlyRequest, FieldType::kU8, FieldWriter::kSimulation,
+          "display-only request", "", "non-zero: controls follow the output block, the panel writes nothing");
+    }
+    for (size_t i = 0; i < tables_.buttons.size(); i++) {
+      const PushButtonRow& r = tables_.buttons[i];
+      const char* label = Label(r.label, "button", i);
+      if (r.singleLamp) {
+        Input(r.upperLamp, label, " lamp", "lit when non-zero");
+      } else {
+        Input(r.upperLamp, label, " upper lamp", "lit when non-zero");
+        Input(r.lowerLamp, label, " lower lamp", "lit when non-zero");
+      }
+      Input(r.shownLamp, label, " lamp (display-only mode)", "lit when non-zero");
+      Output(r.output, FieldType::kU8, label, " position",
+             r.momentary ? "1 while held in, else 0" : "1 in, 0 out");
+    }
+    for (size_t i = 0; i < tables_.guarded.size(); i++) {
+      const GuardedRow& r = tables_.guarded[i];
+      const char* label = Label(r.label, "guarded button", i);
+      Input(r.upperLamp, label, " upper lamp", "lit when non-zero");
+      Input(r.lowerLamp, label, " lower lamp", "lit when non-zero");
+      Output(r.output, FieldType::kU8, label, " position", "1 in, 0 out");
+    }
+    for (size_t i = 0; i < tables_.switches.size(); i++) {
+      const SwitchRow& r = tables_.switches[i];
+      const char* label = Label(r.label, "switch", i);
+      Output(r.upFlag, FieldType::kU8, label, " up", "1 in the up position, else 0");
+      Output(r.downFlag, FieldType::kU8, label, " down", "1 in the down position, else 0 (both 0: middle)");
+    }
+    for (size_t i = 0; i < tables_.knobs.size(); i++) {
+      const KnobRow& r = tables_.knobs[i];
+      char meaning[96];
+      PositionsText(r.positions, meaning, sizeof meaning);
+      Output(r.output, FieldType::kI32, Label(r.label, "knob", i), " position", meaning);
+    }
+    for (size_t i = 0; i < tables_.lights.size(); i++) {
+      const LightRow& r = tables_.lights[i];
+      Input(r.lamp, Label(r.label, "light", i), "", "lit when non-zero");
+    }
+    for (const FieldDecl& f : tables_.fields) {
+      Add(f.block, f.offset, f.type, f.writer, f.name, "", f.meaning);
+    }
+    // Input block first, each block by offset.
+    std::stable_sort(gFields, gFields + count_, [](const InterfaceField& a, const InterfaceField& b) {
+      return a.block != b.block ? a.block == BlockKind::kInput : a.offset < b.offset;
+    });
+    for (int i = 0; i < count_; i++) {
+      if (!visit_(gFields[i], context_)) return i + 1;
+    }
+    return count_;
+  }
+
+ private:
+  const char* Label(const char* given, const char* kind, size_t index) {
+    if (given != nullptr) return given;
+    FormatBounded(label_, sizeof label_, "%s %zu", kind, index);
+    return label_;
+  }
+
+  static void PositionsText(uint8_t positions, char* out, size_t size) {
+    size_t used = 0;
+    FormatBounded(out, size, "position number (0 up, clockwise):");
+    for (int p = 0; p < 8; p++) {
+      used = std::strlen(out);
+      if (((positions >> p) & 1) != 0 && used + 3 < size) FormatBounded(out + used, size - used, " %d", p);
+    }
+  }
+
+  void Input(BlockField offset, const char* name, const char* meaning) {
+    Add(BlockKind::kInput, offset, FieldType::kU8, FieldWriter::kSimulation, name, "", meaning);
+  }
+  void Input(BlockField offset, const char* label, const char* role, const char* meaning) {
+    Add(BlockKind::kInput, offset, FieldType::kU8, FieldWriter::kSimulation, label, role, meaning);
+  }
+  void Output(BlockField offset, FieldType type, const char* label, const char* role, const char* meaning) {
+    Add(BlockKind::kOutput, offset, type, FieldWriter::kStation, label, role, meaning);
+  }
+
+  void Add(BlockKind block, BlockField offset, FieldType type, FieldWriter writer, const char* name,
+           const char* role, const char* meaning) {
+    if (offset == kNoField || count_ >= kMaxPanelFields) return;
+    field_.block = block;
+    field_.offset = (block == BlockKind::kInput ? blocks_.input : blocks_.output) + uint32_t(offset);
+    field_.type = type;
+    field_.writer = writer;
+    FormatBounded(field_.name, sizeof field_.name, "%s%s", name, role);
+    CopyBounded(field_.meaning, meaning, sizeof field_.meaning);
+    gFields[count_++] = field_;
+  }
+
+  const PanelTables& tables_;
+  FieldVisitor visit_;
+  void* context_;
+  BlockPair blocks_;
+  InterfaceField field_;
+  char label_[32] = {};
+  int count_ = 0;
+};
+
+struct StationField {
+  uint32_t offset;
+  FieldType type;
+  FieldWriter writer;
+  const char* name;
+  const char* meaning;
+};
+
+constexpr StationField kStationFields[] = {
+    {generic_area::kIterationCount, FieldType::kU32, FieldWriter::kStation, "iteration count",
+     "real-time iterations since the station started (20 a second)"},
+    {generic_area::kPanelResetRequest, FieldType::kU8, FieldWriter::kSimulation, "panel reset request",
+     "the panels reset once per rise from 0 to non-zero"},
+    {generic_area::kPaintInhibit, FieldType::kU8, FieldWriter::kSimulation, "paint inhibit",
+     "non-zero stops the panel drawing"},
+    {banner_record::kProgress, FieldType::kI32, FieldWriter::kStation, "banner progress",
+     "start-up progress in per cent"},
+};
+
+}  // namespace
+
+bool PanelHasLayout(const PanelFacts& facts, PanelLayout layout) {
+  if (facts.tables == nullptr) return false;
+  if (layout == kLayoutA330) return true;
+  return facts.fit != PanelFit::kNone && (facts.tables->HasA320() || facts.tables->unitBlocks != nullptr);
+}
+
+int VisitPanelFields(const PanelFacts& facts, PanelLayout layout, int32_t unit, FieldVisitor visit, void* context) {
+  if (facts.tables == nullptr || !PanelHasLayout(facts, layout)) return 0;
+  return FieldWalk(facts, layout, unit, visit, context).Walk();
+}
+
+int VisitStationFields(FieldVisitor visit, void* context) {
+  int count = 0;
+  InterfaceField field;
+  field.area = "station";
+  for (const StationField& f : kStationFields) {
+    field.offset = f.offset;
+    field.type = f.type;
+    field.writer = f.writer;
+    CopyBounded(field.name, f.name, sizeof field.name);
+    CopyBounded(field.meaning, f.meaning, sizeof field.meaning);
+    count++;
+    if (!visit(field, context)) break;
+  }
+  return count;
+}
+
+int VisitInterface(const char* key, FieldVisitor visit, void* context) {
+  int count = 0;
+  if (key == nullptr || strcasecmp(key, "station") == 0) {
+    count += VisitStationFields(visit, context);
+  }
+  for (const PanelFacts& facts : PanelCatalogue()) {
+    if (facts.tables == nullptr || (key != nullptr && strcasecmp(key, facts.key) != 0)) continue;
+    const int32_t units = facts.tables->unitBlocks != nullptr ? facts.tables->unitCount : 1;
+    for (PanelLayout layout : {kLayoutA330, kLayoutA320}) {
+      for (int32_t unit = 0; unit < units; unit++) {
+        count += VisitPanelFields(facts, layout, unit, visit, context);
+      }
+    }
+  }
+  return count;
+}

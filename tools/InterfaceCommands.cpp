@@ -1,0 +1,304 @@
+#include "tools/InterfaceCommands.h"
+
+#include <signal.h>
+#include <strings.h>
+#include <time.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "panels/PanelInterface.h"
+#include "simlink/SharedField.h"
+
+namespace {
+
+constexpr int kExitOk = 0;
+constexpr int kExitBadArguments = 2;
+
+int Bad(const char* what, const char* argument) {
+  std::fprintf(stderr, "tarnel-shm: %s '%s'\nTry 'tarnel-shm --help'.\n", what, argument);
+  return kExitBadArguments;
+}
+
+// True for "station" and the key of every built panel.
+bool KnownArea(const char* key) {
+  if (strcasecmp(key, "station") == 0) return true;
+  const PanelFacts* facts = FindPanelFacts(key);
+  return facts != nullptr && facts->tables != nullptr;
+}
+
+void ListAreas() {
+  std::fprintf(stderr, "areas: station");
+  for (const PanelFacts& facts : PanelCatalogue()) {
+    if (facts.tables != nullptr) std::fprintf(stderr, " %s", facts.key);
+  }
+  std::fprintf(stderr, "\n");
+}
+
+const char* WriterName(FieldWriter writer) { return writer == FieldWriter::kStation ? "station" : "simulation"; }
+
+void PrintUnit(const InterfaceField& f, char* out, size_t size) {
+  if (f.unit < 0) {
+    std::snprintf(out, size, "-");
+  } else {
+    std::snprintf(out, size, "%s %d", f.unitName, static_cast<int>(f.unit));
+  }
+}
+
+// A CSV cell: quoted when it holds a comma or a quote.
+void PrintCsvCell(const char* text, bool last) {
+  if (std::strpbrk(text, ",\"") != nullptr) {
+    std::putchar('"');
+    for (const char* p = text; *p != '\0'; p++) {
+      if (*p == '"') std::putchar('"');
+      std::putchar(*p);
+    }
+    std::putchar('"');
+  } else {
+    std::fputs(text, stdout);
+  }
+  std::putchar(last ? '\n' : ',');
+}
+
+void PrintJsonString(const char* key, const char* text) {
+  std::printf("\"%s\": \"", key);
+  for (const char* p = text; *p != '\0'; p++) {
+    if (*p == '"' || *p == '\\') std::putchar('\\');
+    std::putchar(*p);
+  }
+  std::printf("\"");
+}
+
+enum class Format { kTable, kCsv, kJson };
+
+struct DescribeContext {
+  Format format;
+  PanelLayout layout;  // kLayoutNone: every layout
+  int printed = 0;
+};
+
+bool PrintField(const InterfaceField& f, void* context) {
+  auto* c = static_cast<DescribeContext*>(context);
+  if (c->layout != kLayoutNone && f.layout[0] != '\0' && std::strcmp(f.layout, LayoutName(c->layout)) != 0) {
+    return true;
+  }
+  char unit[24];
+  PrintUnit(f, unit, sizeof unit);
+  const char* layout = f.layout[0] != '\0' ? f.layout : "-";
+  switch (c->format) {
+    case Format::kTable:
+      std::printf("%-16s %-6s %-8s 0x%05X %5u  %-4s %-10s %-36s %s\n", f.area, layout, unit,
+                  static_cast<unsigned>(f.offset), static_cast<unsigned>(FieldWidth(f.type)), FieldTypeName(f.type),
+                  WriterName(f.writer), f.name, f.meaning);
+      break;
+    case Format::kCsv: {
+      char offset[16];
+      char width[8];
+      std::snprintf(offset, sizeof offset, "0x%05X", static_cast<unsigned>(f.offset));
+      std::snprintf(width, sizeof width, "%u", static_cast<unsigned>(FieldWidth(f.type)));
+      const char* cells[] = {f.area, layout, unit, offset, width, FieldTypeName(f.type), WriterName(f.writer),
+                             f.name, f.meaning};
+      for (size_t i = 0; i < sizeof cells / sizeof cells[0]; i++) PrintCsvCell(cells[i], i + 1 == 9);
+      break;
+    }
+    case Format::kJson:
+      std::printf("%s\n  {", c->printed == 0 ? "" : ",");
+      PrintJsonString("area", f.area);
+      std::printf(", ");
+      PrintJsonString("layout", f.layout);
+      if (f.unit >= 0) {
+        std::printf(", ");
+        PrintJsonString("unitName", f.unitName);
+        std::printf(", \"unit\": %d", static_cast<int>(f.unit));
+      }
+      std::printf(", \"offset\": %u, \"width\": %u, ", static_cast<unsigned>(f.offset),
+                  static_cast<unsigned>(FieldWidth(f.type)));
+      PrintJsonString("type", FieldTypeName(f.type));
+      std::printf(", ");
+      PrintJsonString("writer", WriterName(f.writer));
+      std::printf(", ");
+      PrintJsonString("name", f.name);
+      std::printf(", ");
+      PrintJsonString("meaning", f.meaning);
+      std::printf("}");
+      break;
+  }
+  c->printed++;
+  return true;
+}
+
+// ------------------------------------------------------------------- watch
+
+constexpr int kMaxWatched = 4096;
+constexpr long kPollNanoseconds = 50L * 1000 * 1000;  // 20 polls a second
+
+struct Watched {
+  InterfaceField field;
+  uint32_t bits;
+};
+
+struct WatchOptions {
+  const char* area = nullptr;
+  bool inputs = false;
+  PanelLayout layout = kLayoutA330;
+};
+
+struct WatchContext {
+  WatchOptions options;
+  Watched* list;
+  int count = 0;
+};
+
+bool ParseWatch(int argc, char** argv, WatchOptions* options) {
+  for (int i = 1; i < argc; i++) {
+    if (std::strcmp(argv[i], "--inputs") == 0) {
+      options->inputs = true;
+    } else if (std::strcmp(argv[i], "--a320") == 0) {
+      options->layout = kLayoutA320;
+    } else if (argv[i][0] != '-' && options->area == nullptr && KnownArea(argv[i])) {
+      options->area = argv[i];
+    } else {
+      Bad("watch: unknown argument or area", argv[i]);
+      if (argv[i][0] != '-') ListAreas();
+      return false;
+    }
+  }
+  return true;
+}
+
+uint32_t LoadBits(const uint8_t* base, const InterfaceField& f) {
+  const uint8_t* at = base + f.offset;
+  switch (FieldWidth(f.type)) {
+    case 1:
+      return shared_field::Load<uint8_t>(at);
+    case 2:
+      return shared_field::Load<uint16_t>(at);
+    default:
+      return shared_field::Load<uint32_t>(at);
+  }
+}
+
+void PrintValue(FieldType type, uint32_t bits) {
+  switch (type) {
+    case FieldType::kI16:
+      std::printf("%d", static_cast<int>(static_cast<int16_t>(bits)));
+      break;
+    case FieldType::kI32:
+      std::printf("%ld", static_cast<long>(static_cast<int32_t>(bits)));
+      break;
+    case FieldType::kF32: {
+      float v;
+      std::memcpy(&v, &bits, sizeof v);
+      std::printf("%.9g", static_cast<double>(v));
+      break;
+    }
+    default:
+      std::printf("%lu", static_cast<unsigned long>(bits));
+      break;
+  }
+}
+
+bool Collect(const InterfaceField& f, void* context) {
+  auto* c = static_cast<WatchContext*>(context);
+  if (f.writer != FieldWriter::kStation && !c->options.inputs) return true;
+  if (f.layout[0] != '\0' && std::strcmp(f.layout, LayoutName(c->options.layout)) != 0) return true;
+  if (c->count >= kMaxWatched) return false;
+  c->list[c->count++].field = f;
+  return true;
+}
+
+// The unit each panel runs with in the station.
+bool CollectStationUnits(const InterfaceField& f, void* context) {
+  const PanelFacts* facts = FindPanelFacts(f.area);
+  if (f.unit >= 0 && facts != nullptr && f.unit != (facts->unit >= 0 ? facts->unit : 0)) return true;
+  return Collect(f, context);
+}
+
+double Seconds(const timespec& start) {
+  timespec now;
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  return double(now.tv_sec - start.tv_sec) + double(now.tv_nsec - start.tv_nsec) / 1e9;
+}
+
+}  // namespace
+
+int DescribeCommand(int argc, char** argv) {
+  DescribeContext context{Format::kTable, kLayoutNone};
+  const char* area = nullptr;
+  for (int i = 1; i < argc; i++) {
+    if (std::strcmp(argv[i], "--json") == 0) {
+      context.format = Format::kJson;
+    } else if (std::strcmp(argv[i], "--csv") == 0) {
+      context.format = Format::kCsv;
+    } else if (std::strcmp(argv[i], "--layout") == 0 && i + 1 < argc) {
+      i++;
+      if (strcasecmp(argv[i], "A330") == 0) {
+        context.layout = kLayoutA330;
+      } else if (strcasecmp(argv[i], "A320") == 0) {
+        context.layout = kLayoutA320;
+      } else {
+        return Bad("describe: unknown layout (A330 or A320)", argv[i]);
+      }
+    } else if (argv[i][0] != '-' && area == nullptr) {
+      if (!KnownArea(argv[i])) {
+        Bad("describe: unknown area", argv[i]);
+        ListAreas();
+        return kExitBadArguments;
+      }
+      area = argv[i];
+    } else {
+      return Bad("describe: unknown argument", argv[i]);
+    }
+  }
+  if (context.format == Format::kTable) {
+    std::printf("%-16s %-6s %-8s %-7s %5s  %-4s %-10s %-36s %s\n", "AREA", "LAYOUT", "UNIT", "OFFSET", "WIDTH",
+                "TYPE", "WRITER", "NAME", "MEANING");
+  } else if (context.format == Format::kCsv) {
+    std::printf("area,layout,unit,offset,width,type,writer,name,meaning\n");
+  } else {
+    std::printf("[");
+  }
+  VisitInterface(area, PrintField, &context);
+  if (context.format == Format::kJson) std::printf("\n]\n");
+  std::fflush(stdout);
+  return kExitOk;
+}
+
+int ParseWatchArguments(int argc, char** argv) {
+  WatchOptions options;
+  return ParseWatch(argc, argv, &options) ? kExitOk : kExitBadArguments;
+}
+
+int WatchCommand(int argc, char** argv, const uint8_t* base, const void* signals) {
+  static Watched list[kMaxWatched];
+  WatchContext context;
+  context.list = list;
+  if (!ParseWatch(argc, argv, &context.options)) return kExitBadArguments;
+  VisitInterface(context.options.area, CollectStationUnits, &context);
+  for (int i = 0; i < context.count; i++) list[i].bits = LoadBits(base, list[i].field);
+  std::printf("watching %d fields (%s layout%s); interrupt to stop\n", context.count,
+              LayoutName(context.options.layout), context.options.inputs ? ", with inputs" : "");
+  std::fflush(stdout);
+
+  timespec start;
+  clock_gettime(CLOCK_MONOTONIC, &start);
+  const timespec poll{0, kPollNanoseconds};
+  // The terminating signals are blocked while the tool is a user of the
+  // segment; waiting for them is the pause between polls.
+  while (sigtimedwait(static_cast<const sigset_t*>(signals), nullptr, &poll) < 0) {
+    for (int i = 0; i < context.count; i++) {
+      const uint32_t bits = LoadBits(base, list[i].field);
+      if (bits == list[i].bits) continue;
+      const InterfaceField& f = list[i].field;
+      std::printf("%9.3f %s %s @0x%05X %s: ", Seconds(start), f.area, f.name, static_cast<unsigned>(f.offset),
+                  FieldTypeName(f.type));
+      PrintValue(f.type, list[i].bits);
+      std::printf(" -> ");
+      PrintValue(f.type, bits);
+      std::printf("\n");
+      list[i].bits = bits;
+    }
+    std::fflush(stdout);
+  }
+  return kExitOk;
+}

@@ -1,0 +1,16 @@
+// tarnel-shm's describe and watch commands: the station's interface fields,
+// generated from the panels' own declarations.
+#pragma once
+
+#include <cstdint>
+
+// describe [PANEL] [--json|--csv] [--layout A330|A320]: prints every field.
+// Exit status 0, or 2 for bad arguments.
+int DescribeCommand(int argc, char** argv);
+
+// Checks watch's arguments (argv[0] is "watch"); 0 when good, else 2 with the
+// reason on stderr.
+int ParseWatchArguments(int argc, char** argv);
+// watch [PANEL] [--inputs] [--a320]: prints each change of the fields until
+// one of the blocked signals in `signals` arrives. base: the attached area.
+int WatchCommand(int argc, char** argv, const uint8_t* base, const void* signals);
