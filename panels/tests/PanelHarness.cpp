@@ -6,6 +6,16 @@
 
 class PanelHarness::OnePanelCockpit : public CockpitManager {
  public:
+  // The aircraft type a panel that takes it as an Initialise argument gets
+  // instead of its catalogue's, so that tests reach its other layout too.
+  int32_t typeArgument = 0;
+  bool InitialisePanel(const PanelFacts& facts, BasePanel& panel, const char* folder) override {
+    if (facts.typeArgument == 0 || typeArgument == 0) return CockpitManager::InitialisePanel(facts, panel, folder);
+    PanelFacts given = facts;
+    given.typeArgument = typeArgument;
+    return CockpitManager::InitialisePanel(given, panel, folder);
+  }
+
   // Only the given panel, behind the given id.
   void Only(int32_t id, BasePanel* panel) {
     for (int32_t i = 0; i < kMaxPanels; i++) SetPanel(i, nullptr);
@@ -52,6 +62,7 @@ void PanelHarness::DetachArea() { BasePanel::SetSharedMemory(nullptr); }
 bool PanelHarness::Start(int32_t aircraftType) {
   if (panel_ == nullptr) return false;
   panel_->SetAircraftType(aircraftType);
+  manager_->typeArgument = aircraftType;
   const PanelFacts& facts = panel_->Facts();
   const bool ok =
       own_ ? panel_->Initialise(folder_.c_str(), facts.y, facts.x) : manager_->InitialisePanels(folder_.c_str());

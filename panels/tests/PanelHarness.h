@@ -23,7 +23,8 @@ class PanelHarness {
   PanelHarness(const PanelHarness&) = delete;
   PanelHarness& operator=(const PanelHarness&) = delete;
 
-  // Initialises the panel (as the cockpit manager does) and makes the first
+  // Initialises the panel (as the cockpit manager does; a panel that takes
+  // the aircraft type as an Initialise argument gets this one) and makes the first
   // rotation step, which hands the manager the mouse state and updates the
   // panel once. False with the report text in Error().
   bool Start(int32_t aircraftType = 9);
