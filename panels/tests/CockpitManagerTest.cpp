@@ -4,9 +4,11 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdio>
 #include <string>
 #include <vector>
 
+#include "common/ConfigFile.h"
 #include "panels/BasePanel.h"
 #include "platform/Graphics.h"
 
@@ -35,8 +37,10 @@ class FakePanel : public BasePanel {
   }
   void Draw(platform::DrawSurface& /*surface*/) override { Log("draw"); }
   void ResetToDefaults() override { Log("reset"); }
+  void SetUnit(int32_t unit) override { this->unit = unit; }
 
   bool fail = false;
+  int32_t unit = -1;
   std::string folder_;
   const MouseState* lastMouse = nullptr;
 
@@ -88,6 +92,12 @@ TEST(CockpitManagerTest, InitialisesInOrderWithEachOriginAndStopsAtTheFirstFailu
   EXPECT_EQ(manager.fakes[19].GetOriginY(), 830);
   EXPECT_EQ(manager.fakes[21].GetOriginX(), 1562);
   EXPECT_EQ(manager.fakes[21].GetOriginY(), 153);
+  // Units before Initialise, and the light switches' aircraft type argument.
+  EXPECT_EQ(manager.fakes[20].unit, 2);
+  EXPECT_EQ(manager.fakes[21].unit, 2);
+  EXPECT_EQ(manager.fakes[19].unit, -1);
+  EXPECT_EQ(manager.fakes[3].GetAircraftType(), 8);
+  EXPECT_EQ(manager.fakes[19].GetAircraftType(), 9);
 
   // The fifth panel in the order (id 6) fails: panels six to twenty are not
   // initialised and the manager reports the fifth panel's text.
@@ -229,6 +239,27 @@ TEST(CockpitManagerTest, TheStationManagerHoldsTheOxygenPanel) {
   EXPECT_EQ(manager.GetPanel(0), nullptr);
   EXPECT_EQ(manager.GetPanel(-1), nullptr);
   EXPECT_EQ(manager.GetPanel(25), nullptr);
+}
+
+TEST(CockpitManagerTest, ConstructionRegistersEveryControlModulesLines) {
+  const std::string path = ::testing::TempDir() + "cockpit_revisions.txt";
+  OpenConfigReport(path.c_str());
+  { CockpitManager manager; }
+  CloseConfigReport();
+  std::string text;
+  if (FILE* f = std::fopen(path.c_str(), "r")) {
+    char buffer[512];
+    while (std::fgets(buffer, sizeof buffer, f) != nullptr) text += buffer;
+    std::fclose(f);
+  }
+  std::remove(path.c_str());
+  // Lines are registered once per process: only the first manager shows them
+  // (CTest runs each test in a process of its own).
+  if (text.find("CockpitManager.cpp") == std::string::npos) GTEST_SKIP() << "registered earlier in this process";
+  for (const char* file : {"CButtonClass.cpp", "GuardedButton.cpp", "SwitchClass.cpp",
+                           "KnobClass.cpp", "LightClass.cpp", "PanelDisplay.cpp", "A330_Oxygen.cpp"}) {
+    EXPECT_NE(text.find(file), std::string::npos) << file;
+  }
 }
 
 class CountingManager : public PanelManager {

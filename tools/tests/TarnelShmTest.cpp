@@ -1,6 +1,7 @@
 // tarnel-shm run as a separate process against a segment that this test
 // process created: $TARNEL_BIN_DIR/tarnel-shm, with this test's prefix.
 #include <fcntl.h>
+#include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -51,17 +52,24 @@ std::string ToolPath() {
   return dir == nullptr ? std::string() : std::string(dir) + "/tarnel-shm";
 }
 
-// Runs tarnel-shm with the arguments, in this process's environment (so with
-// its shared-memory prefix), and collects its exit status and output.
-ToolRun RunTool(const std::vector<std::string>& args) {
-  ToolRun run;
+// tarnel-shm started with the arguments, in this process's environment (so
+// with its shared-memory prefix), its output going to files.
+struct ToolProcess {
+  pid_t pid = -1;
+  std::string dir;
+  std::string outPath;
+  std::string errPath;
+};
+
+ToolProcess SpawnTool(const std::vector<std::string>& args) {
+  ToolProcess p;
   char dirTemplate[] = "/tmp/tarnel_shm_test_XXXXXX";
   if (::mkdtemp(dirTemplate) == nullptr) {
-    return run;
+    return p;
   }
-  std::string dir = dirTemplate;
-  std::string outPath = dir + "/out";
-  std::string errPath = dir + "/err";
+  p.dir = dirTemplate;
+  p.outPath = p.dir + "/out";
+  p.errPath = p.dir + "/err";
   std::string tool = ToolPath();
   std::vector<char*> argv;
   argv.push_back(const_cast<char*>(tool.c_str()));
@@ -71,21 +79,30 @@ ToolRun RunTool(const std::vector<std::string>& args) {
   argv.push_back(nullptr);
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  pid_t pid = 0;
-  int rc = posix_spawn(&pid, tool.c_str(), &actions, nullptr, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  if (rc == 0) {
-    run.status = shm_test::WaitChild(pid);
-    run.out = ReadFile(outPath);
-    run.err = ReadFile(errPath);
+  posix_spawn_file_actions_addopen(&actions, 1, p.outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  posix_spawn_file_actions_addopen(&actions, 2, p.errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  if (posix_spawn(&p.pid, tool.c_str(), &actions, nullptr, argv.data(), environ) != 0) {
+    p.pid = -1;
   }
-  ::unlink(outPath.c_str());
-  ::unlink(errPath.c_str());
-  ::rmdir(dir.c_str());
+  posix_spawn_file_actions_destroy(&actions);
+  return p;
+}
+
+// Waits for the tool, collects its exit status and output, removes the files.
+ToolRun FinishTool(const ToolProcess& p) {
+  ToolRun run;
+  if (p.pid > 0) {
+    run.status = shm_test::WaitChild(p.pid);
+    run.out = ReadFile(p.outPath);
+    run.err = ReadFile(p.errPath);
+  }
+  ::unlink(p.outPath.c_str());
+  ::unlink(p.errPath.c_str());
+  ::rmdir(p.dir.c_str());
   return run;
 }
+
+ToolRun RunTool(const std::vector<std::string>& args) { return FinishTool(SpawnTool(args)); }
 
 bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
@@ -328,6 +345,53 @@ TEST_F(TarnelShmTest, RemoveUnlinksASegmentLeftByACrashedProgram) {
   ToolRun again = RunTool({"remove"});
   EXPECT_EQ(again.status, 1);
   EXPECT_TRUE(Contains(again.err, "No such file or directory"));
+}
+
+TEST_F(TarnelShmTest, DescribeListsThePanelsFieldsInEveryLayoutWithoutAttaching) {
+  ToolRun csv = RunTool({"describe", "oxygen", "--csv"});
+  EXPECT_EQ(csv.status, 0) << csv.err;
+  EXPECT_TRUE(Contains(csv.out, "area,layout,unit,offset,width,type,writer,name,meaning\n"));
+  EXPECT_TRUE(Contains(csv.out, "oxygen,A330,-,0x12497,1,u8,station,button 0 position,\"1 in, 0 out\"\n"));
+  EXPECT_TRUE(Contains(csv.out, "oxygen,A320,-,0x1EFF9,1,u8,station,button 1 position,"));
+  EXPECT_TRUE(Contains(csv.out, "oxygen,A330,-,0x1217F,1,u8,simulation,lamp test,"));
+  EXPECT_TRUE(Contains(csv.out, "oxygen,A320,-,0x1ECD2,1,u8,simulation,button 1 lamp (display-only mode),"));
+  EXPECT_FALSE(Contains(csv.out, "station,iteration count"));
+
+  ToolRun a320 = RunTool({"describe", "--layout", "A320", "--json"});
+  EXPECT_EQ(a320.status, 0);
+  EXPECT_TRUE(Contains(a320.out, "\"name\": \"iteration count\""));
+  EXPECT_TRUE(Contains(a320.out, "\"offset\": 126968"));  // 0x1EFF8
+  EXPECT_FALSE(Contains(a320.out, "\"offset\": 74903"));  // 0x12497, the A330 field
+  EXPECT_EQ(a320.out.front(), '[');
+
+  ToolRun unknown = RunTool({"describe", "galley"});
+  EXPECT_EQ(unknown.status, 2);
+  EXPECT_TRUE(Contains(unknown.err, "areas: station") && Contains(unknown.err, "oxygen"));
+  EXPECT_FALSE(shm_test::Exists(kName));
+}
+
+TEST_F(TarnelShmWithSegmentTest, WatchPrintsEachChangeOfTheStationsFieldsUntilInterrupted) {
+  ToolProcess watch = SpawnTool({"watch", "oxygen"});
+  ASSERT_GT(watch.pid, 0);
+  // Wait until the tool has attached (two users), then write as the station would.
+  for (int i = 0; i < 200 && shm_->GetUserCount() < 2; i++) ::usleep(10000);
+  ASSERT_EQ(shm_->GetUserCount(), 2);
+  ::usleep(100000);
+  base_[0x12497] = 1;      // oxygen button 0 position
+  base_[0x1217F] = 1;      // lamp test: written by the simulation, not watched by default
+  base_[0x0814 + 1] = 1;   // not an oxygen field
+  ::usleep(300000);
+  base_[0x12497] = 0;
+  ::usleep(300000);
+  ::kill(watch.pid, SIGINT);
+  ToolRun run = FinishTool(watch);
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_TRUE(Contains(run.out, "watching 4 fields (A330 layout)")) << run.out;
+  EXPECT_TRUE(Contains(run.out, "oxygen button 0 position @0x12497 u8: 0 -> 1\n")) << run.out;
+  EXPECT_TRUE(Contains(run.out, "oxygen button 0 position @0x12497 u8: 1 -> 0\n")) << run.out;
+  EXPECT_FALSE(Contains(run.out, "lamp test"));
+  EXPECT_FALSE(Contains(run.out, "iteration"));
+  EXPECT_EQ(shm_->GetUserCount(), 1);  // the tool uncounted itself on the interrupt
 }
 
 }  // namespace
