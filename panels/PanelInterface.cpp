@@ -30,8 +30,8 @@ class FieldWalk {
 
   int Walk() {
     Input(tables_.lampTest, "lamp test", "non-zero lights every lamp of the panel");
-    Input(tables_.resetRequest, "reset request", "non-zero: controls to their defaults on every pass");
-    Input(tables_.presetRequest, "preset request", "non-zero: start-up positions on every pass");
+    Input(tables_.resetRequest, "reset request", "non-zero: the panel's reset runs on every pass while set");
+    Input(tables_.presetRequest, "preset request", "non-zero: the start-up positions are set on every pass while set");
     if (tables_.displayOnlyRequest != kNoField) {
       Add(BlockKind::kOutput, tables_.displayOnlyRequest, FieldType::kU8, FieldWriter::kSimulation,
           "display-only request", "", "non-zero: controls follow the output block, the panel writes nothing");

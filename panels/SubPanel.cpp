@@ -115,6 +115,19 @@ bool SameCount(SubPanel& panel, const Controls& controls, const Rows& rows, cons
 
 }  // namespace
 
+ButtonDescriptor SubPanel::Describe(int number, const char* folder, const char* image, const Place& at) const {
+  ButtonDescriptor d;
+  d.id = number;
+  d.folder = folder;
+  d.name = image;
+  d.originX = originX_;
+  d.originY = originY_;
+  d.offsetX = at.X(layout_);
+  d.offsetY = at.Y(layout_);
+  d.scale = scale_;
+  return d;
+}
+
 bool SubPanel::CreateControls(const char* folder) {
   const bool ok = CreateButtons(folder) && CreateCovers(folder) && CreatePlates(folder) && CreateGuarded(folder) &&
                   CreateSwitches(folder) && CreateKnobs(folder) && CreateLights(folder) &&
@@ -125,17 +138,9 @@ bool SubPanel::CreateControls(const char* folder) {
 
 bool SubPanel::CreateButton(int i, const char* folder) {
   const PushButtonRow& row = tables_->buttons[size_t(i)];
-  ButtonDescriptor d;
-  d.id = row.NumberOr(i);
-  d.folder = folder;
-  d.name = row.ImageFor(layout_);
-  d.originX = originX_;
-  d.originY = originY_;
-  d.offsetX = row.at.X(layout_);
-  d.offsetY = row.at.Y(layout_);
+  ButtonDescriptor d = Describe(row.NumberOr(i), folder, row.ImageFor(layout_), row.at);
   d.momentary = row.momentary;
   d.twoLight = row.singleLamp;
-  d.scale = scale_;
   return CreateControl(controls_.buttons[size_t(i)], d);
 }
 
@@ -154,16 +159,8 @@ bool SubPanel::CreateCovers(const char* folder) {
     const PushButtonRow& under = tables_->buttons[size_t(row.button)];
     GuardedButton& cover = controls_.covers[i];
     if (row.geometry != nullptr) cover.SetGeometry(*row.geometry);
-    ButtonDescriptor d;
-    d.id = row.NumberOr(0);
-    d.folder = folder;
-    d.name = row.ImageFor(layout_);
-    d.originX = originX_;
-    d.originY = originY_;
-    d.offsetX = under.at.X(layout_);
-    d.offsetY = under.at.Y(layout_);
-    d.scale = scale_;
-    cover.InitialiseGuard(d);  // a guard part that fails to load leaves its text only
+    // A guard part that fails to load leaves its report text only.
+    cover.InitialiseGuard(Describe(row.NumberOr(0), folder, row.ImageFor(layout_), under.at));
   }
   return true;
 }
@@ -172,16 +169,9 @@ bool SubPanel::CreatePlates(const char* folder) {
   if (!SameCount(*this, controls_.plates, tables_->plates, "plates")) return false;
   for (size_t i = 0; i < tables_->plates.size(); i++) {
     const PlateRow& row = tables_->plates[i];
-    ButtonDescriptor d;
-    d.id = row.NumberOr(int(i));
-    d.folder = folder;
-    d.name = row.ImageFor(layout_);
-    d.originX = originX_;
-    d.originY = originY_;
-    d.offsetX = row.at.X(layout_);
-    d.offsetY = row.at.Y(layout_);
-    d.scale = scale_;
-    if (!CreateControl(controls_.plates[i], d)) return false;
+    if (!CreateControl(controls_.plates[i], Describe(row.NumberOr(int(i)), folder, row.ImageFor(layout_), row.at))) {
+      return false;
+    }
   }
   return true;
 }
@@ -190,15 +180,7 @@ bool SubPanel::CreateGuarded(const char* folder) {
   if (!SameCount(*this, controls_.guarded, tables_->guarded, "guarded buttons")) return false;
   for (size_t i = 0; i < tables_->guarded.size(); i++) {
     const GuardedRow& row = tables_->guarded[i];
-    ButtonDescriptor guard;
-    guard.id = row.NumberOr(int(i));
-    guard.folder = folder;
-    guard.name = row.coverImage;
-    guard.originX = originX_;
-    guard.originY = originY_;
-    guard.offsetX = row.at.X(layout_);
-    guard.offsetY = row.at.Y(layout_);
-    guard.scale = scale_;
+    const ButtonDescriptor guard = Describe(row.NumberOr(int(i)), folder, row.coverImage, row.at);
     ButtonDescriptor button = guard;
     button.name = row.ImageFor(layout_);
     GuardedButton& control = controls_.guarded[i];
@@ -251,18 +233,11 @@ bool SubPanel::CreateLights(const char* folder) {
   if (!SameCount(*this, controls_.lights, tables_->lights, "lights")) return false;
   for (size_t i = 0; i < tables_->lights.size(); i++) {
     const LightRow& row = tables_->lights[i];
-    ButtonDescriptor d;
-    d.id = row.NumberOr(int(i));
-    d.folder = folder;
-    d.name = row.ImageFor(layout_);
-    d.originX = originX_;
-    d.originY = originY_;
-    d.offsetX = row.at.X(layout_);
-    d.offsetY = row.at.Y(layout_);
-    d.scale = scale_;
     PanelLight& light = controls_.lights[i];
     light.change.SetBool(false);
-    if (!CreateControl(light.light, d)) return false;
+    if (!CreateControl(light.light, Describe(row.NumberOr(int(i)), folder, row.ImageFor(layout_), row.at))) {
+      return false;
+    }
   }
   return true;
 }

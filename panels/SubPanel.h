@@ -182,6 +182,8 @@ class SubPanel : public BasePanel {
   PanelControls controls_;
 
  private:
+  // A descriptor at a place of the panel's layout, origin and scale.
+  ButtonDescriptor Describe(int number, const char* folder, const char* image, const Place& at) const;
   int PlateOver(int button) const;  // the plate over a button, or -1
 
   const PanelFacts* facts_;
