@@ -1,6 +1,8 @@
 #include "platform/SharedMemory.h"
 
 #include <fcntl.h>
+#include <grp.h>
+#include <sys/file.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -48,14 +50,37 @@ bool ShmObjectName(const char* name, char* out, std::size_t size) {
   return true;
 }
 
+int ShmSharedGroup(gid_t* gid) {
+  const char* name = std::getenv("TARNEL_SHM_GROUP");
+  if (name == nullptr || name[0] == '\0') {
+    return 0;
+  }
+  struct group entry;
+  struct group* found = nullptr;
+  char buffer[4096];
+  if (::getgrnam_r(name, &entry, buffer, sizeof buffer, &found) != 0 || found == nullptr) {
+    return -1;
+  }
+  *gid = found->gr_gid;
+  return 1;
+}
+
 int ShmCreateExclusive(const char* objectName, std::size_t size) {
-  int fd = ::shm_open(objectName, O_CREAT | O_EXCL | O_RDWR | O_CLOEXEC, S_IRUSR | S_IWUSR);
+  gid_t gid = 0;
+  const int shared = ShmSharedGroup(&gid);
+  if (shared < 0) {
+    errno = EINVAL;
+    return -1;
+  }
+  const mode_t mode = shared > 0 ? (S_IRUSR | S_IWUSR | S_IRGRP | S_IWGRP) : (S_IRUSR | S_IWUSR);
+  int fd = ::shm_open(objectName, O_CREAT | O_EXCL | O_RDWR | O_CLOEXEC, mode);
   if (fd < 0) {
     return -1;
   }
-  // The umask may have taken bits away: the owner must read and write, and
-  // nobody else may open the object.
-  if (::fchmod(fd, S_IRUSR | S_IWUSR) != 0 || ::ftruncate(fd, static_cast<off_t>(size)) != 0) {
+  // The umask may have taken bits away: the owner (and the shared group)
+  // must read and write, and nobody else may open the object.
+  if ((shared > 0 && ::fchown(fd, static_cast<uid_t>(-1), gid) != 0) || ::fchmod(fd, mode) != 0 ||
+      ::ftruncate(fd, static_cast<off_t>(size)) != 0) {
     int saved = errno;
     ::shm_unlink(objectName);
     ::close(fd);
@@ -86,6 +111,9 @@ bool ShmStat(int fd, int waitMs, uint64_t* size, ShmIdentity* identity) {
     identity->device = st.st_dev;
     identity->inode = st.st_ino;
     identity->known = true;
+    identity->owner = st.st_uid;
+    identity->group = st.st_gid;
+    identity->mode = st.st_mode & 07777;
   }
   return true;
 }
@@ -108,6 +136,30 @@ void ShmClose(int fd) {
   if (fd >= 0) {
     ::close(fd);
   }
+}
+
+bool ShmLockShared(int fd, bool* othersHeld) {
+  // An exclusive probe first: it fails only while another descriptor holds a
+  // lock. Converting it to a shared lock keeps this one for the caller.
+  int rc;
+  while ((rc = ::flock(fd, LOCK_EX | LOCK_NB)) != 0 && errno == EINTR) {
+  }
+  if (othersHeld != nullptr) {
+    *othersHeld = rc != 0 && errno == EWOULDBLOCK;
+  }
+  while ((rc = ::flock(fd, LOCK_SH)) != 0 && errno == EINTR) {
+  }
+  return rc == 0;
+}
+
+bool ShmHeld(const char* objectName) {
+  int fd = ::shm_open(objectName, O_RDONLY | O_CLOEXEC, 0);
+  if (fd < 0) {
+    return false;
+  }
+  const bool held = ::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+  ::close(fd);
+  return held;
 }
 
 bool ShmUnlink(const char* objectName) { return ::shm_unlink(objectName) == 0; }

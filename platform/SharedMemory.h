@@ -28,10 +28,18 @@ struct ShmIdentity {
   dev_t device = 0;
   ino_t inode = 0;
   bool known = false;
+  uid_t owner = 0;
+  gid_t group = 0;
+  mode_t mode = 0;  // permission bits
 };
 
-// Creates a new object exclusively (O_CREAT | O_EXCL, read/write, mode 0600)
-// and sets its size; its bytes read as zero. Returns the descriptor, or -1
+// The group named by $TARNEL_SHM_GROUP: 1 with *gid set when the variable
+// names a group, 0 when it is unset or empty, -1 when it names no group.
+int ShmSharedGroup(gid_t* gid);
+
+// Creates a new object exclusively (O_CREAT | O_EXCL, read/write, mode 0600;
+// with $TARNEL_SHM_GROUP mode 0660 and that group) and sets its size; its
+// bytes read as zero. Returns the descriptor, or -1
 // (errno EEXIST when the name is taken). A failed size step removes the name
 // again.
 int ShmCreateExclusive(const char* objectName, std::size_t size);
@@ -48,6 +56,15 @@ bool ShmStat(int fd, int waitMs, uint64_t* size, ShmIdentity* identity);
 uint8_t* ShmMap(int fd, std::size_t length);
 void ShmUnmap(uint8_t* view, std::size_t length);
 void ShmClose(int fd);
+
+// Holds a shared lock on the object for as long as the descriptor stays
+// open, so that others can tell a live user from a dead one. Returns whether
+// any other descriptor held a lock on it just before (false when the
+// locking itself fails).
+bool ShmLockShared(int fd, bool* othersHeld);
+// Whether a live program holds a lock on the object (a probe that takes
+// nothing away). False when nobody does or the probe fails.
+bool ShmHeld(const char* objectName);
 
 // Removes the name. False on failure (errno ENOENT when there is none).
 bool ShmUnlink(const char* objectName);

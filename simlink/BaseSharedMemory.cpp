@@ -1,7 +1,11 @@
 #include "simlink/BaseSharedMemory.h"
 
+#include <pwd.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cinttypes>
+#include <cstdlib>
 #include <cstring>
 
 #include "common/RevisionString.h"
@@ -54,6 +58,15 @@ bool BaseSharedMemory::Create(uint32_t size) {
   if (size_ == 0) {
     size_ = size;
   }
+  gid_t group = 0;
+  if (platform::ShmSharedGroup(&group) < 0) {
+    lastError_ = 0;
+    char text[160];
+    FormatBounded(text, sizeof text, "TARNEL_SHM_GROUP names no group of this system: '%s'",
+                  std::getenv("TARNEL_SHM_GROUP"));
+    ReportText(text);
+    return false;
+  }
   int fd = platform::ShmCreateExclusive(objectName_, size);
   if (fd < 0) {
     lastError_ = errno;
@@ -66,7 +79,7 @@ bool BaseSharedMemory::Create(uint32_t size) {
   // The rest is Attach's, on the descriptor just created (no second open by
   // name, which another program's Unlink could race). A segment this object
   // created but cannot map is removed again rather than left half made.
-  if (!MapOpened(fd)) {
+  if (!MapOpened(fd, true)) {
     platform::ShmUnlink(objectName_);
     return false;
   }
@@ -86,10 +99,34 @@ bool BaseSharedMemory::Attach() {
     ReportText(text);
     return false;
   }
-  return MapOpened(fd);
+  return MapOpened(fd, false);
 }
 
-bool BaseSharedMemory::MapOpened(int fd) {
+bool BaseSharedMemory::Trusted(const platform::ShmIdentity& identity) {
+  gid_t shared = 0;
+  const bool grouped = platform::ShmSharedGroup(&shared) > 0 && identity.group == shared;
+  const bool closedToOthers = (identity.mode & 0007) == 0;
+  if (closedToOthers && (identity.owner == ::geteuid() || grouped)) {
+    return true;
+  }
+  struct passwd entry;
+  struct passwd* found = nullptr;
+  char buffer[1024];
+  const char* owner = ::getpwuid_r(identity.owner, &entry, buffer, sizeof buffer, &found) == 0 && found != nullptr
+                          ? found->pw_name
+                          : "?";
+  char text[384];
+  FormatBounded(text, sizeof text,
+                "Shared memory %s belongs to user %s (uid %u, group %u) with mode %04o: refused. Only a segment "
+                "of this user, or of the group named by TARNEL_SHM_GROUP, without access for others is used",
+                objectName_, owner, static_cast<unsigned>(identity.owner), static_cast<unsigned>(identity.group),
+                static_cast<unsigned>(identity.mode));
+  lastError_ = 0;  // the text says more than the system's code would
+  ReportText(text);
+  return false;
+}
+
+bool BaseSharedMemory::MapOpened(int fd, bool created) {
   char text[256];
   uint64_t objectSize = 0;
   platform::ShmIdentity identity;
@@ -98,6 +135,10 @@ bool BaseSharedMemory::MapOpened(int fd) {
     platform::ShmClose(fd);
     FormatBounded(text, sizeof text, "OpenFileMapping (Code: %d)", lastError_);
     ReportText(text);
+    return false;
+  }
+  if (!created && !Trusted(identity)) {
+    platform::ShmClose(fd);
     return false;
   }
   if (objectSize == 0 || objectSize < size_ || objectSize > SIZE_MAX) {
@@ -118,8 +159,10 @@ bool BaseSharedMemory::MapOpened(int fd) {
     ReportText(text);
     return false;
   }
-  // The mapping stays valid without the descriptor.
-  platform::ShmClose(fd);
+  // The descriptor stays open with its lock while the view is mapped.
+  othersHeld_ = false;
+  platform::ShmLockShared(fd, &othersHeld_);
+  fd_ = fd;
   view_ = view;
   mappedLength_ = static_cast<std::size_t>(objectSize);
   identity_ = identity;
@@ -128,6 +171,8 @@ bool BaseSharedMemory::MapOpened(int fd) {
 
 void BaseSharedMemory::Detach() {
   platform::ShmUnmap(view_, mappedLength_);
+  platform::ShmClose(fd_);
+  fd_ = -1;
   view_ = nullptr;
   mappedLength_ = 0;
 }

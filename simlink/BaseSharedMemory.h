@@ -12,6 +12,13 @@
 //   smaller than the segment's size, instead of dying of SIGBUS later.
 // - The name does not vanish by itself when the last user closes it: the
 //   derived classes call Unlink when the user count falls to 0.
+// - Attach refuses an object that another user owns or that any user may
+//   open ("other" permission bits), naming its owner and mode; the one
+//   exception is an object of the group named by $TARNEL_SHM_GROUP that gives
+//   "other" no access.
+// - While mapped, the object's descriptor stays open with a shared lock, so
+//   that a live user can be told from one that died (OthersHeldIt, and
+//   platform::ShmHeld for tools).
 // The failure texts keep their form, with errno as the code.
 #pragma once
 
@@ -76,10 +83,13 @@ class BaseSharedMemory : public Qx_ErrorReport {
   int GetLastErrorCode() const { return lastError_; }
   // The last Create failed because an object of that name exists already.
   bool CreateFoundExisting() const { return createFoundExisting_; }
+  // Another program held the object's lock when this one mapped it.
+  bool OthersHeldIt() const { return othersHeld_; }
 
  private:
   bool NameUsable();
-  bool MapOpened(int fd);
+  bool MapOpened(int fd, bool created);
+  bool Trusted(const platform::ShmIdentity& identity);
 
   char name_[kMaxNameLength + 1] = {};
   char objectName_[platform::kShmObjectNameSize] = {};
@@ -88,5 +98,7 @@ class BaseSharedMemory : public Qx_ErrorReport {
   uint32_t size_ = 0;
   int lastError_ = 0;
   bool createFoundExisting_ = false;
+  bool othersHeld_ = false;
+  int fd_ = -1;
   platform::ShmIdentity identity_;
 };

@@ -1,5 +1,7 @@
 #include "simlink/VersionedSegment.h"
 
+#include <cstdio>
+
 #include "common/RevisionString.h"
 #include "common/TextFcns.h"
 #include "simlink/SimAreaSupport.h"
@@ -31,7 +33,17 @@ void VersionedSegment::Open(const char* versionText) {
         // The count is left alone: this program changes nothing.
         Report(method_, "Shared Memory Version Mismatch\nPlease rebuild software");
       } else {
-        AddUser(base_, userCountOffset_);
+        const int32_t users = AddUser(base_, userCountOffset_) - 1;
+        if (users > 0 && !OthersHeldIt()) {
+          // Counted users but no live holder: a user may have died. Nothing
+          // is changed: a simulation that attaches without the lock keeps
+          // its data.
+          std::fprintf(stderr,
+                       "note: shared memory %s counts %d other user(s), but no running program holds it; a "
+                       "program that used it may have died. When nothing uses it any more, remove it with "
+                       "'tarnel-shm remove'.\n",
+                       GetObjectName(), static_cast<int>(users));
+        }
       }
       break;
     case Opened::kCreated:

@@ -17,6 +17,7 @@
 
 #include "platform/SharedMemory.h"
 #include "tools/InterfaceCommands.h"
+#include "simlink/CTrnShm.h"
 #include "simlink/GenericSimShm.h"
 
 namespace {
@@ -43,7 +44,9 @@ const char kUsage[] =
     "  get OFFSET text [LENGTH]        print the zero-terminated text at OFFSET,\n"
     "                                  reading at most LENGTH bytes (default: up\n"
     "                                  to the end of the segment)\n"
-    "  set OFFSET TYPE VALUE           write VALUE at OFFSET\n"
+    "  set OFFSET TYPE VALUE [--force] write VALUE at OFFSET; the version text\n"
+    "                                  (bytes 0 to 63) and the user count are\n"
+    "                                  written only with --force\n"
     "  set OFFSET text TEXT [LENGTH]   write TEXT and a terminating zero byte; with\n"
     "                                  LENGTH the field is LENGTH bytes long: TEXT\n"
     "                                  must be shorter than LENGTH and the rest of\n"
@@ -59,9 +62,10 @@ const char kUsage[] =
     "                                  writes (with --inputs also those the\n"
     "                                  simulation writes), 20 times a second,\n"
     "                                  until interrupted\n"
-    "  remove                          remove the segment's name, for a segment left\n"
-    "                                  behind by a program that crashed (its user\n"
-    "                                  count can never fall to 0); does not attach\n"
+    "  remove [generic|trn]            remove the segments' names (both, or the one\n"
+    "                                  named), for segments left behind by a\n"
+    "                                  program that crashed (their user count can\n"
+    "                                  never fall to 0); does not attach\n"
     "  --help                          this text\n"
     "\n"
     "TYPE is one of u8 i16 u16 i32 u32 f32 text; integers are little-endian.\n"
@@ -226,10 +230,30 @@ struct Command {
   uint32_t unsignedValue = 0;
   float real = 0.0f;
   const char* text = nullptr;
+  bool force = false;  // set may write the version text and the user count
 };
+
+bool Overlaps(uint32_t offset, uint32_t width, uint32_t first, uint32_t count) {
+  return offset < first + count && first < offset + width;
+}
 
 int ParseCommand(int argc, char** argv, Command* cmd) {
   int status = kExitOk;
+  // --force may stand anywhere after the verb; it is taken out of the operands.
+  static char* kept[64];
+  int keptCount = 0;
+  for (int i = 0; i < argc && keptCount < 64; i++) {
+    if (i >= 2 && std::strcmp(argv[i], "--force") == 0) {
+      cmd->force = true;
+    } else {
+      kept[keptCount++] = argv[i];
+    }
+  }
+  if (cmd->force && std::strcmp(argv[1], "set") != 0) {
+    return BadArguments("--force is for 'set' only");
+  }
+  argc = keptCount;
+  argv = kept;
   const char* verb = argv[1];
   int operands = argc - 2;
   char** op = argv + 2;
@@ -304,6 +328,12 @@ int ParseCommand(int argc, char** argv, Command* cmd) {
   }
   if (!ParseOffset(op[0], width, &cmd->offset, &status)) {
     return status;
+  }
+  if (isSet && !cmd->force && Overlaps(cmd->offset, width, 0, GenericSimShm::kVersionBytes)) {
+    return BadArguments("offset %s would overwrite the layout version text (bytes 0 to 63); add --force", op[0]);
+  }
+  if (isSet && !cmd->force && Overlaps(cmd->offset, width, GenericSimShm::kUserCountOffset, 4)) {
+    return BadArguments("offset %s would overwrite the user count; add --force", op[0]);
   }
   if (!isSet || text) {
     return kExitOk;
@@ -470,19 +500,32 @@ void Dump(const uint8_t* base, uint32_t offset, uint32_t length) {
   }
 }
 
-int Remove() {
+// Removes one segment's name; prints what it did.
+bool RemoveOne(const char* mapping) {
   char objectName[platform::kShmObjectNameSize];
-  if (!platform::ShmObjectName(GenericSimShm::kName, objectName, sizeof objectName)) {
+  if (!platform::ShmObjectName(mapping, objectName, sizeof objectName)) {
     std::fprintf(stderr, "tarnel-shm: the segment's name is too long with its prefix\n");
-    return kExitUnusable;
+    return false;
   }
   if (!platform::ShmUnlink(objectName)) {
     int error = errno;
     std::fprintf(stderr, "tarnel-shm: cannot remove %s: %s\n", objectName, std::strerror(error));
-    return kExitUnusable;
+    return false;
   }
   std::printf("removed %s\n", objectName);
-  return kExitOk;
+  return true;
+}
+
+// Both segments, or the one named; 1 when any could not be removed.
+int Remove(const char* which) {
+  bool ok = true;
+  if (which == nullptr || std::strcmp(which, "generic") == 0) {
+    ok = RemoveOne(GenericSimShm::kName) && ok;
+  }
+  if (which == nullptr || std::strcmp(which, "trn") == 0) {
+    ok = RemoveOne(CTrnShm::kName) && ok;
+  }
+  return ok ? kExitOk : kExitUnusable;
 }
 
 }  // namespace
@@ -498,10 +541,10 @@ int main(int argc, char** argv) {
     return kExitOk;
   }
   if (std::strcmp(argv[1], "remove") == 0) {
-    if (argc != 2) {
-      return BadArguments("'remove' takes no arguments");
+    if (argc > 3 || (argc == 3 && std::strcmp(argv[2], "generic") != 0 && std::strcmp(argv[2], "trn") != 0)) {
+      return BadArguments("'remove' takes nothing, 'generic' or 'trn'");
     }
-    return Remove();
+    return Remove(argc == 3 ? argv[2] : nullptr);
   }
 
   if (std::strcmp(argv[1], "describe") == 0) {
@@ -514,6 +557,10 @@ int main(int argc, char** argv) {
     return status;
   }
 
+  // Whether a live program holds the segment, asked before this tool holds it too.
+  char objectName[platform::kShmObjectNameSize];
+  const bool held = platform::ShmObjectName(GenericSimShm::kName, objectName, sizeof objectName) &&
+                    platform::ShmHeld(objectName);
   SignalBlock block;
   GenericSimShm shm;
   if (!shm.IsValid()) {
@@ -533,6 +580,11 @@ int main(int argc, char** argv) {
   switch (cmd.kind) {
     case Command::kInfo:
       Info(shm);
+      if (!shm.WasCreator()) {
+        std::printf("live holder: %s\n", held ? "yes (a running program has it attached)"
+                                               : "none (users counted by programs that died, or by programs that "
+                                                 "attach without the lock)");
+      }
       if (shm.WasCreator()) {
         std::printf("note:       there was no segment; this tool created it and removes it on exit\n");
       }

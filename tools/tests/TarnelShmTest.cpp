@@ -338,13 +338,34 @@ TEST_F(TarnelShmTest, RemoveUnlinksASegmentLeftByACrashedProgram) {
   }
   EXPECT_TRUE(shm_test::Exists(kName));  // the count never falls to 0
 
-  ToolRun run = RunTool({"remove"});
-  EXPECT_EQ(run.status, 0) << run.err;
+  {
+    ToolRun info = RunTool({"info"});
+    EXPECT_TRUE(Contains(info.out, "live holder: none")) << info.out;
+  }
+  ASSERT_TRUE(shm_test::CreateRaw("TrnShmSpace", 16));
+  ToolRun generic = RunTool({"remove", "generic"});
+  EXPECT_EQ(generic.status, 0) << generic.err;
   EXPECT_FALSE(shm_test::Exists(kName));
+  EXPECT_TRUE(shm_test::Exists("TrnShmSpace"));
 
-  ToolRun again = RunTool({"remove"});
-  EXPECT_EQ(again.status, 1);
-  EXPECT_TRUE(Contains(again.err, "No such file or directory"));
+  ToolRun both = RunTool({"remove"});  // both names; the generic one is gone already
+  EXPECT_EQ(both.status, 1);
+  EXPECT_TRUE(Contains(both.err, "No such file or directory"));
+  EXPECT_TRUE(Contains(both.out, "TrnShmSpace"));
+  EXPECT_FALSE(shm_test::Exists("TrnShmSpace"));
+}
+
+TEST_F(TarnelShmWithSegmentTest, VersionTextAndUserCountAreWrittenOnlyWithForce) {
+  EXPECT_EQ(RunTool({"set", "63", "u8", "1"}).status, 2);
+  EXPECT_EQ(RunTool({"set", "0x1C832", "u32", "0"}).status, 2);  // overlaps the count
+  EXPECT_EQ(RunTool({"set", "0x10", "text", "x"}).status, 2);
+  EXPECT_EQ(RunTool({"get", "0x1C834", "i32", "--force"}).status, 2);
+  EXPECT_EQ(shm_->GetUserCount(), 1);
+  EXPECT_EQ(RunTool({"set", "64", "u8", "1"}).status, 0);  // the first byte after the version
+  EXPECT_TRUE(Contains(RunTool({"info"}).out, "live holder: yes"));
+  ToolRun forced = RunTool({"set", "--force", "0x1C834", "i32", "3"});
+  EXPECT_EQ(forced.status, 0) << forced.err;
+  EXPECT_EQ(shm_->GetUserCount(), 2);  // 3, less the tool's own release
 }
 
 TEST_F(TarnelShmTest, DescribeListsThePanelsFieldsInEveryLayoutWithoutAttaching) {
