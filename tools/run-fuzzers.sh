@@ -8,10 +8,11 @@ cd "$root"
 tools/ensure-packages.sh
 build="${TARNEL_FUZZ_BUILD_DIR:-build-fuzz}"
 seconds="${TARNEL_FUZZ_SECONDS:-60}"
+panel_seconds="${TARNEL_PANEL_FUZZ_SECONDS:-45}"
 
 CC=clang CXX=clang++ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DTARNEL_FUZZ=ON -DTARNEL_SANITIZE=ON -DTARNEL_BUILD_TESTS=OFF -DTARNEL_BUILD_BENCHMARKS=OFF >/dev/null
-cmake --build "$build" -j2 --target IniReaderFuzz
+cmake --build "$build" -j2 --target IniReaderFuzz PanelFuzz
 
 # Seed corpus: a few small ini files of the program's own shape.
 corpus="$build/corpus/IniReaderFuzz"
@@ -28,3 +29,10 @@ cd "$build"
 echo "IniReaderFuzz: ${seconds} s"
 ./bin/IniReaderFuzz -max_total_time="$seconds" -max_len=8192 -timeout=10 -print_final_stats=1 \
   "corpus/IniReaderFuzz"
+
+# The panels: seeds from the field declarations, written by the target itself.
+rm -rf corpus/PanelFuzz
+echo "PanelFuzz: ${panel_seconds} s"
+TARNEL_FUZZ_WRITE_SEEDS=corpus/PanelFuzz ./bin/PanelFuzz -runs=0 >/dev/null 2>&1 || true
+./bin/PanelFuzz -max_total_time="$panel_seconds" -max_len=4096 -timeout=10 -print_final_stats=1 \
+  "corpus/PanelFuzz"
