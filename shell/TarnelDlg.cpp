@@ -11,6 +11,7 @@
 #include "common/TextFcns.h"
 #include "config/IniRead.h"
 #include "panels/BasePanel.h"
+#include "simlink/SharedField.h"
 
 namespace {
 
@@ -196,11 +197,8 @@ void CTarnelDlg::OnRealTimeIteration() {
   }
   iterationCount_++;
   if (genericBase_ != nullptr) {
-    uint8_t* field = genericBase_ + kIterationCountOffset;
-    field[0] = static_cast<uint8_t>(iterationCount_);
-    field[1] = static_cast<uint8_t>(iterationCount_ >> 8);
-    field[2] = static_cast<uint8_t>(iterationCount_ >> 16);
-    field[3] = static_cast<uint8_t>(iterationCount_ >> 24);
+    // One aligned store: another process never sees a torn count (0 between 255 and 256).
+    shared_field::Store<uint32_t>(genericBase_ + kIterationCountOffset, iterationCount_);
   }
   if (iterationCount_ >= 20) {
     PollKeyboard();
