@@ -17,6 +17,8 @@ struct Rect {
   int bottom = 0;
   int Width() const { return right - left; }
   int Height() const { return bottom - top; }
+  // True when the point lies strictly inside: a point on an edge is outside.
+  bool ContainsStrictly(int x, int y) const { return left < x && x < right && top < y && y < bottom; }
 };
 
 // A bitmap loaded from a .bmp file at its own size, converted once to the

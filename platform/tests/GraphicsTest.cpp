@@ -199,6 +199,17 @@ TEST_F(GraphicsTest, FocusFrameInvertsAlternatePixelsOnTheEdgesOnly) {
   EXPECT_EQ(surface.PixelAt(5, 6), 0u);
 }
 
+TEST(Rect, ContainsStrictlyLeavesEveryEdgeOutside) {
+  const platform::Rect r{10, 20, 30, 40};
+  EXPECT_TRUE(r.ContainsStrictly(11, 21));
+  EXPECT_TRUE(r.ContainsStrictly(29, 39));
+  EXPECT_FALSE(r.ContainsStrictly(10, 25));
+  EXPECT_FALSE(r.ContainsStrictly(30, 25));
+  EXPECT_FALSE(r.ContainsStrictly(15, 20));
+  EXPECT_FALSE(r.ContainsStrictly(15, 40));
+  EXPECT_FALSE(platform::Rect{}.ContainsStrictly(0, 0));
+}
+
 TEST_F(GraphicsTest, CopiesARectangleToAWindow) {
   ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_VIDEO), 0) << SDL_GetError();
   SDL_Window* window = SDL_CreateWindow("t", 0, 0, 32, 24, SDL_WINDOW_HIDDEN);
