@@ -249,8 +249,17 @@ TEST_F(TarnelBoxTest, AboutBoxOnF1ShowsAndClosesWithEnter) {
   StartStation(bin_ + "/Tarnel.ini");
   const std::string window = FindWindow("QX-P-0077");
   ASSERT_FALSE(window.empty()) << "tarnel did not start; see " << log_;
-  server_.Run("xdotool windowfocus --sync " + window + " key F1");
-  CheckBoxClosesWith(FindWindow("^About Tarnel$"), "Return");
+  // The start-up finishes first: the banner takes the focus while it opens.
+  GenericSimShm area;
+  ASSERT_TRUE(area.IsValid()) << area.GetErrorText();
+  ASSERT_TRUE(WaitFor([&] { return area.GetBase()[banner_record::kSuccess] == 1; }, 15000));
+  // Like an operator, press again when a busy machine lost the first press.
+  std::string box;
+  for (int attempt = 0; attempt < 5 && box.empty(); attempt++) {
+    server_.Run("xdotool windowfocus --sync " + window + " key F1");
+    box = FindWindow("^About Tarnel$", 3000);
+  }
+  CheckBoxClosesWith(box, "Return");
   EXPECT_EQ(0, station_.Stop());
 }
 
