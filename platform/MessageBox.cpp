@@ -137,8 +137,12 @@ BoxShown ShowMessageBox(BoxKind kind, const char* title, const char* text) {
   if (DisplayIsHeadless()) {
     return BoxShown::None;
   }
+  // On X11 the system box can wait for ever without showing anything when
+  // no window manager runs, and that cannot be told from a box the operator
+  // has not closed yet: there our own window is always used.
+  const char* driver = SDL_GetCurrentVideoDriver();
   const Uint32 flags = kind == BoxKind::Error ? SDL_MESSAGEBOX_ERROR : SDL_MESSAGEBOX_INFORMATION;
-  if (SDL_ShowSimpleMessageBox(flags, shownTitle, shownText, nullptr) == 0) {
+  if (std::strcmp(driver, "x11") != 0 && SDL_ShowSimpleMessageBox(flags, shownTitle, shownText, nullptr) == 0) {
     return BoxShown::System;
   }
   OwnBox box;

@@ -1,7 +1,8 @@
 // Modal message boxes: a text with an OK button. The system's message box is
-// tried first; when it cannot be shown (a bare X server without a window
-// manager or dialog helper, as on a kiosk), a window of our own shows the text
-// and closes with its OK button, Enter, Escape or its close box.
+// tried first, except on X11; when it cannot be shown, and always on X11
+// (where a bare X server without a window manager, as on a kiosk, may never
+// show it), a window of our own shows the text and closes with its OK button,
+// Enter, Escape or its close box.
 #pragma once
 
 namespace platform {
