@@ -165,21 +165,6 @@ void Canvas::Blit(const Canvas& source, int x, int y) {
   }
 }
 
-SDL_Surface* Canvas::ToSurface() const {
-  SDL_Surface* s = SDL_CreateRGBSurfaceWithFormat(0, w_, h_, 24, SDL_PIXELFORMAT_BGR24);
-  if (s == nullptr) return nullptr;
-  for (int y = 0; y < h_; ++y) {
-    uint8_t* row = static_cast<uint8_t*>(s->pixels) + static_cast<std::size_t>(y) * s->pitch;
-    for (int x = 0; x < w_; ++x) {
-      uint32_t p = px_[static_cast<std::size_t>(y) * w_ + x];
-      row[3 * x + 0] = static_cast<uint8_t>(p & 255);          // blue
-      row[3 * x + 1] = static_cast<uint8_t>((p >> 8) & 255);   // green
-      row[3 * x + 2] = static_cast<uint8_t>((p >> 16) & 255);  // red
-    }
-  }
-  return s;
-}
-
 Fonts::~Fonts() {
   for (auto& f : fonts_) {
     if (f.second != nullptr) TTF_CloseFont(f.second);

@@ -9,7 +9,6 @@
 #include <utility>
 #include <vector>
 
-struct SDL_Surface;
 typedef struct _TTF_Font TTF_Font;
 
 namespace art {
@@ -42,8 +41,8 @@ class Canvas {
   void Polygon(const std::vector<std::pair<double, double>>& points, Rgb c, double alpha = 1.0);
   void Blit(const Canvas& source, int x, int y);
 
-  // A 24-bit surface holding the picture, for saving; the caller frees it.
-  SDL_Surface* ToSurface() const;
+  // Rows of 0xRRGGBB pixels, Width() by Height().
+  const uint32_t* Pixels() const { return px_.data(); }
 
  private:
   template <typename Distance>

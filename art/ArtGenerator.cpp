@@ -81,14 +81,12 @@ bool Save(const Canvas& canvas, const std::string& path, char* error, std::size_
     FormatBounded(error, size, "%s: cannot create the folder: %s", path.c_str(), ec.message().c_str());
     return false;
   }
-  SDL_Surface* s = canvas.ToSurface();
-  if (s == nullptr) {
-    FormatBounded(error, size, "%s: %s", path.c_str(), SDL_GetError());
+  platform::DrawSurface s;
+  if (!s.CreateFromPixels(canvas.Pixels(), canvas.Width(), canvas.Height())) {
+    FormatBounded(error, size, "%s: no memory for a %d x %d picture", path.c_str(), canvas.Width(), canvas.Height());
     return false;
   }
-  bool ok = platform::SaveBitmapFile(s, path.c_str(), error, size);
-  SDL_FreeSurface(s);
-  return ok;
+  return platform::SaveBitmapFile(s, path.c_str(), error, size);
 }
 
 bool WriteText(const std::string& path, const char* text, char* error, std::size_t size) {

@@ -1,8 +1,6 @@
 // lisket: the start-up banner. Shows the progress of a starting program from
 // the banner record of the generic simulation area and closes itself after a
 // clean start.
-#include <SDL.h>
-
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -10,6 +8,7 @@
 #include "banner/Lisket.h"
 #include "banner/LisketDlg.h"
 #include "common/RevisionString.h"
+#include "platform/Events.h"
 
 namespace {
 
@@ -53,10 +52,10 @@ int CLisketApp::Run(int argc, char** argv) {
   sigemptyset(&action.sa_mask);
   sigaction(SIGTERM, &action, nullptr);
   sigaction(SIGINT, &action, nullptr);
-  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
 
-  if (SDL_Init(SDL_INIT_VIDEO) != 0) {
-    std::fprintf(stderr, "lisket: cannot start the display: %s\n", SDL_GetError());
+  char error[512];
+  if (!platform::StartVideo(true, error, sizeof error)) {
+    std::fprintf(stderr, "lisket: cannot start the display: %s\n", error);
     return 1;
   }
   int result = 0;
@@ -69,7 +68,7 @@ int CLisketApp::Run(int argc, char** argv) {
       result = dialog.DoModal(&gStop);
     }
   }
-  SDL_Quit();
+  platform::StopVideo();
   return result;
 }
 

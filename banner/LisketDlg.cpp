@@ -1,7 +1,5 @@
 #include "banner/LisketDlg.h"
 
-#include <SDL.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -37,6 +35,7 @@ struct Colour {
   uint8_t r, g, b;
 };
 constexpr Colour kFace = {240, 240, 240};
+constexpr uint32_t kFaceRgb = 0xF0F0F0;
 constexpr Colour kTextColour = {0, 0, 0};
 constexpr Colour kBarBorder = {112, 112, 112};
 constexpr Colour kBarBackground = {230, 230, 230};
@@ -65,16 +64,16 @@ CStartBannerDlg::CStartBannerDlg() { gRevisions.RegisterOnce(); }
 CStartBannerDlg::~CStartBannerDlg() { OnDestroy(); }
 
 bool CStartBannerDlg::InitialiseDialog() {
-  // A software framebuffer: an accelerated one makes SDL recreate the window
-  // when its surface is first used.
-  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
-  window_ = SDL_CreateWindow(kCaption, 0, 0, kClientWidth, kClientHeight, SDL_WINDOW_SHOWN);
-  if (window_ == nullptr || !canvas_.Create(kClientWidth, kClientHeight)) {
-    Report("CStartBannerDlg::InitialiseDialog", SDL_GetError());
+  char error[1024];
+  if (!window_.Create(kCaption, kClientWidth, kClientHeight, error, sizeof error, platform::SdlWindow::Frame::Fixed)) {
+    Report("CStartBannerDlg::InitialiseDialog", error);
+    return false;
+  }
+  if (!canvas_.Create(kClientWidth, kClientHeight)) {
+    Report("CStartBannerDlg::InitialiseDialog", "No memory for the window's picture");
     return false;
   }
 
-  char error[1024];
   if (!font_.Open(kFontFile, kFontPixels, error, sizeof error)) {
     std::fprintf(stderr, "lisket: no text can be drawn: %s\n", error);
   }
@@ -85,7 +84,7 @@ bool CStartBannerDlg::InitialiseDialog() {
   }
   FormatBounded(path, sizeof path, "%s%s", platform::ProgramFolder(), kIconFile);
   if (icon_.Load(path, error, sizeof error)) {
-    SDL_SetWindowIcon(window_, icon_.Surface());
+    window_.SetIcon(icon_);
   }
 
   // Attach to the generic area; the banner runs on without it.
@@ -101,7 +100,7 @@ bool CStartBannerDlg::InitialiseDialog() {
   }
 
   FormatBounded(title_, sizeof title_, "Qx Banner ::%s%s%s", " [", GenericSimShm::kVersionText, " ]");
-  SDL_SetWindowTitle(window_, title_);
+  window_.SetTitle(title_);
 
   if (attached_) {
     monitor_.StartAttached(genericBase_);
@@ -113,15 +112,15 @@ bool CStartBannerDlg::InitialiseDialog() {
 }
 
 int CStartBannerDlg::DoModal(const volatile std::sig_atomic_t* stop) {
-  if (window_ == nullptr) {
+  if (!window_.IsOpen()) {
     return 0;
   }
   OnPaint();
-  uint64_t nextTick = SDL_GetTicks64() + kTickMs;
+  uint64_t nextTick = platform::Ticks() + kTickMs;
   bool open = true;
   int result = 0;
   while (open && (stop == nullptr || *stop == 0)) {
-    uint64_t now = SDL_GetTicks64();
+    uint64_t now = platform::Ticks();
     if (now >= nextTick) {
       nextTick += kTickMs;
       if (nextTick <= now) {
@@ -134,10 +133,10 @@ int CStartBannerDlg::DoModal(const volatile std::sig_atomic_t* stop) {
       OnTimer();
       continue;
     }
-    SDL_Event event;
-    if (SDL_WaitEventTimeout(&event, static_cast<int>(nextTick - now)) != 0) {
+    platform::Event event;
+    if (platform::WaitEvent(&event, static_cast<int32_t>(nextTick - now))) {
       open = HandleEvent(event);
-      while (open && SDL_PollEvent(&event) != 0) {
+      while (open && platform::PollEvent(&event)) {
         open = HandleEvent(event);
       }
     }
@@ -149,18 +148,13 @@ int CStartBannerDlg::DoModal(const volatile std::sig_atomic_t* stop) {
   return result;
 }
 
-bool CStartBannerDlg::HandleEvent(const SDL_Event& event) {
+bool CStartBannerDlg::HandleEvent(const platform::Event& event) {
   switch (event.type) {
-    case SDL_QUIT:
+    case platform::EventType::Quit:
+    case platform::EventType::Close:
       return false;
-    case SDL_WINDOWEVENT:
-      if (event.window.event == SDL_WINDOWEVENT_CLOSE) {
-        return false;
-      }
-      if (event.window.event == SDL_WINDOWEVENT_EXPOSED || event.window.event == SDL_WINDOWEVENT_SHOWN ||
-          event.window.event == SDL_WINDOWEVENT_RESTORED || event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
-        needsPaint_ = true;
-      }
+    case platform::EventType::Expose:
+      needsPaint_ = true;
       return true;
     default:
       return true;
@@ -182,7 +176,7 @@ void CStartBannerDlg::OnPaint() {
   shownTextVersion_ = monitor_.TextVersion();
   shownBarPosition_ = monitor_.BarPosition();
   shownState_ = monitor_.State();
-  if (window_ == nullptr || !canvas_.IsValid()) {
+  if (!window_.IsOpen() || !canvas_.IsValid()) {
     return;
   }
   Fill(canvas_, platform::Rect{0, 0, kClientWidth, kClientHeight}, kFace);
@@ -195,12 +189,11 @@ void CStartBannerDlg::OnPaint() {
          kPlainPicture);
   }
   const char* name = monitor_.NameText();
-  font_.DrawText(canvas_.Surface(), kNameRect.left, kNameRect.top, name, std::strlen(name), kNameRect,
+  font_.DrawText(canvas_, kNameRect.left, kNameRect.top, name, std::strlen(name), kNameRect,
                  kTextColour.r, kTextColour.g, kTextColour.b);
   DrawProgressBar();
   DrawMessages();
-  canvas_.CopyToWindow(window_, platform::Rect{0, 0, kClientWidth, kClientHeight}, 0, 0);
-  SDL_UpdateWindowSurface(window_);
+  window_.ShowPicture(canvas_, platform::Rect{0, 0, kClientWidth, kClientHeight}, 0, 0, kFaceRgb);
 }
 
 void CStartBannerDlg::DrawProgressBar() {
@@ -225,7 +218,7 @@ void CStartBannerDlg::DrawMessages() {
   const char* text = monitor_.MessageText();
   const int count = font_.WrapTail(text, kMessageRect.Width(), lines_, visible);
   for (int i = 0; i < count; ++i) {
-    font_.DrawText(canvas_.Surface(), kMessageRect.left, kMessageRect.top + i * font_.LineHeight(),
+    font_.DrawText(canvas_, kMessageRect.left, kMessageRect.top + i * font_.LineHeight(),
                    text + lines_[i].start, lines_[i].length, kMessageRect, kTextColour.r, kTextColour.g,
                    kTextColour.b);
   }
@@ -237,8 +230,5 @@ void CStartBannerDlg::OnDestroy() {
   genericBase_ = nullptr;
   attached_ = false;
   canvas_.Release();
-  if (window_ != nullptr) {
-    SDL_DestroyWindow(window_);
-    window_ = nullptr;
-  }
+  window_.Destroy();
 }

@@ -10,12 +10,11 @@
 
 #include "banner/BannerMonitor.h"
 #include "common/Qx_ErrorReport.h"
+#include "platform/Events.h"
 #include "platform/Graphics.h"
 #include "platform/Text.h"
+#include "platform/Window.h"
 #include "simlink/GenericSimShm.h"
-
-struct SDL_Window;
-union SDL_Event;
 
 class CStartBannerDlg : public Qx_ErrorReport {
  public:
@@ -44,11 +43,11 @@ class CStartBannerDlg : public Qx_ErrorReport {
   void OnTimer();
   void OnPaint();
   void OnDestroy();
-  bool HandleEvent(const SDL_Event& event);  // false: the window was closed
+  bool HandleEvent(const platform::Event& event);  // false: the window was closed
   void DrawProgressBar();
   void DrawMessages();
 
-  SDL_Window* window_ = nullptr;
+  platform::SdlWindow window_;
   platform::DrawSurface canvas_;
   platform::Bitmap picture_;
   platform::Bitmap icon_;

@@ -8,6 +8,7 @@
 #include "common/TextFcns.h"
 #include "platform/FilePath.h"
 #include "platform/Spawn.h"
+#include "simlink/SharedField.h"
 
 namespace {
 RevisionLines gRevisions("%Z% StartBanner QX_P_0077_05 StartBanner.cpp $Revision: 1.3 $",
@@ -52,17 +53,16 @@ void StartBanner::SetProgress(int32_t percent) {
   if (area_ == nullptr) {
     return;
   }
-  std::memcpy(area_ + banner_record::kProgress, &percent, sizeof percent);
+  shared_field::Store<int32_t>(area_ + banner_record::kProgress, percent);
 }
 
 void StartBanner::AddProgress(int32_t percent) {
   if (area_ == nullptr) {
     return;
   }
-  uint32_t value = 0;
-  std::memcpy(&value, area_ + banner_record::kProgress, sizeof value);
-  value += static_cast<uint32_t>(percent);
-  std::memcpy(area_ + banner_record::kProgress, &value, sizeof value);
+  // Modulo 2^32: a huge value left by another program wraps instead of overflowing.
+  uint32_t value = shared_field::Load<uint32_t>(area_ + banner_record::kProgress);
+  shared_field::Store<uint32_t>(area_ + banner_record::kProgress, value + static_cast<uint32_t>(percent));
 }
 
 void StartBanner::SetSucceeded() {

@@ -11,6 +11,7 @@
 #include "common/RevisionString.h"
 #include "common/TextFcns.h"
 #include "platform/FilePath.h"
+#include "simlink/SharedField.h"
 
 namespace {
 RevisionLines gRevisions("%Z% IniRead QX_P_0612_02 IniRead.cpp $Revision: 1.9 $",
@@ -23,14 +24,12 @@ int gPauseMilliseconds = 100;
 
 // Counts in the record are written by whoever else maps the area as well:
 // add modulo 2^32 so that a huge value wraps instead of overflowing.
+// Each field is written in one access, so a reader never sees half a value.
 void AddToInt(uint8_t* at, int32_t amount) {
-  uint32_t value = 0;
-  std::memcpy(&value, at, sizeof value);
-  value += static_cast<uint32_t>(amount);
-  std::memcpy(at, &value, sizeof value);
+  shared_field::Store<uint32_t>(at, shared_field::Load<uint32_t>(at) + static_cast<uint32_t>(amount));
 }
 
-void SetInt(uint8_t* at, int32_t value) { std::memcpy(at, &value, sizeof value); }
+void SetInt(uint8_t* at, int32_t value) { shared_field::Store<int32_t>(at, value); }
 
 // True when the path names a regular file that opens for reading; the file is
 // closed again at once.

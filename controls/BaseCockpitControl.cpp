@@ -167,7 +167,7 @@ int CBaseCockpitControl::Scale(int value) const {
 }
 
 bool CBaseCockpitControl::HitTest(ViewPoint p) const {
-  return rect_.left < p.x && p.x < rect_.right && rect_.top < p.y && p.y < rect_.bottom;
+  return rect_.ContainsStrictly(p.x, p.y);
 }
 
 bool CBaseCockpitControl::IsInside(ViewPoint p) const {

@@ -71,7 +71,7 @@ void KnobClass::Click(int event) {
   const ViewPoint pt = GetMousePoint();
   for (int p = 0; p < 8; p++) {
     const platform::Rect& r = regions_[p];
-    if (allowed_[p] && r.left < pt.x && pt.x < r.right && r.top < pt.y && pt.y < r.bottom) {
+    if (allowed_[p] && r.ContainsStrictly(pt.x, pt.y)) {
       state_ = p;
       return;
     }

@@ -40,10 +40,6 @@ bool RotaryKnobClass::Initialise(const RotaryKnobDescriptor& d) {
   return valid_;
 }
 
-bool RotaryKnobClass::Contains(const platform::Rect& r, ViewPoint p) {
-  return r.left < p.x && p.x < r.right && r.top < p.y && p.y < r.bottom;
-}
-
 int RotaryKnobClass::GetDelta(int event) {
   if (event != kEventLeftDown) {
     holdCount_ = 0;
@@ -61,9 +57,9 @@ int RotaryKnobClass::GetDelta(int event) {
     magnitude = std::max(1, std::min(holdCount_ / 5, 5));
   }
   int delta = 0;
-  if (Contains(increase_, p)) {
+  if (increase_.ContainsStrictly(p.x, p.y)) {
     delta = magnitude;
-  } else if (Contains(decrease_, p)) {
+  } else if (decrease_.ContainsStrictly(p.x, p.y)) {
     delta = -magnitude;
   }
   changed_ = delta != 0;
@@ -72,7 +68,7 @@ int RotaryKnobClass::GetDelta(int event) {
 
 void RotaryKnobClass::CheckTouched(int /*event*/) {
   const ViewPoint p = GetMousePoint();
-  touched_ = Contains(increase_, p) || Contains(decrease_, p);
+  touched_ = increase_.ContainsStrictly(p.x, p.y) || decrease_.ContainsStrictly(p.x, p.y);
 }
 
 void RotaryKnobClass::SetValue(int value) {

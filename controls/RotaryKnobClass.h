@@ -46,7 +46,6 @@ class RotaryKnobClass : public CBaseCockpitControl {
   void Paint(platform::DrawSurface& dc) override;
 
  private:
-  static bool Contains(const platform::Rect& r, ViewPoint p);
 
   int knobX_ = 0;
   int knobY_ = 0;

@@ -92,10 +92,6 @@ platform::Rect SwitchClass::GetRegion(int region) const {
   return regions_[region];
 }
 
-bool SwitchClass::Contains(const platform::Rect& r, ViewPoint p) {
-  return r.left < p.x && p.x < r.right && r.top < p.y && p.y < r.bottom;
-}
-
 void SwitchClass::Click(int event) {
   if (event != kEventLeftDown || !valid_) {
     return;
@@ -105,11 +101,11 @@ void SwitchClass::Click(int event) {
   const bool vertical = kind_ == 1 || kind_ == 2 || kind_ == 5;
   const int first = vertical ? kRegionTop : kRegionLeft;
   const int last = vertical ? kRegionBottom : kRegionRight;
-  if (Contains(regions_[first], p)) {
+  if (regions_[first].ContainsStrictly(p.x, p.y)) {
     state_ = 0;
-  } else if (threePositions && Contains(regions_[kRegionMiddle], p)) {
+  } else if (threePositions && regions_[kRegionMiddle].ContainsStrictly(p.x, p.y)) {
     state_ = 1;
-  } else if (Contains(regions_[last], p)) {
+  } else if (regions_[last].ContainsStrictly(p.x, p.y)) {
     state_ = 2;
   }
 }

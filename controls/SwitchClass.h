@@ -65,7 +65,6 @@ class SwitchClass : public CBaseCockpitControl {
   void Paint(platform::DrawSurface& dc) override;
 
  private:
-  static bool Contains(const platform::Rect& r, ViewPoint p);
   bool IsSpring() const { return kind_ == 5 || kind_ == 6; }
   void SetRegions();
 

@@ -167,7 +167,14 @@ void JoinToFolder(const char* folder, int levelsUp, const char* value, char* out
     }
   }
   base[len] = '\0';
-  std::snprintf(out, size, "%s/%s", base, value != nullptr ? value : "");
+  // At most kCompletedPathMax characters, every separator a '/'.
+  const std::size_t room = size - 1 < kCompletedPathMax ? size : kCompletedPathMax + 1;
+  std::snprintf(out, room, "%s/%s", base, value != nullptr ? value : "");
+  for (char* c = out; *c != '\0'; c++) {
+    if (*c == '\\') {
+      *c = '/';
+    }
+  }
 }
 
 }  // namespace platform

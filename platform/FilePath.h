@@ -23,11 +23,15 @@ bool ResolvePath(const char* path, char* out, std::size_t size);
 // True when the path (resolved as above) names an existing regular file.
 bool FileExists(const char* path);
 
+// The longest path completed from a program-relative value.
+constexpr std::size_t kCompletedPathMax = 259;
+
 // Joins a program-relative value (one that began with ..\ or ../, given
 // without those three characters) to a folder: the folder's trailing
 // separator and levelsUp - 1 further trailing components are cut, then "/"
-// and the value follow; with levelsUp 1 the folder itself is kept. The result
-// is cut to size - 1 characters.
+// and the value follow; with levelsUp 1 the folder itself is kept. Every
+// backslash of the result becomes '/', so other programs can open it as
+// stored. The result is cut to kCompletedPathMax characters (and to size - 1).
 void JoinToFolder(const char* folder, int levelsUp, const char* value, char* out, std::size_t size);
 
 }  // namespace platform

@@ -17,6 +17,10 @@ namespace {
 // plain block copies.
 constexpr Uint32 kDrawingFormat = SDL_PIXELFORMAT_XRGB8888;
 
+// The opaque picture handle of Graphics.h is an SDL surface.
+SDL_Surface* Sdl(NativeSurface* surface) { return reinterpret_cast<SDL_Surface*>(surface); }
+NativeSurface* Opaque(SDL_Surface* surface) { return reinterpret_cast<NativeSurface*>(surface); }
+
 void SetError(char* error, std::size_t size, const char* path, const char* reason) {
   if (error != nullptr && size > 0) {
     std::snprintf(error, size, "%s : %s", path != nullptr ? path : "(null)", reason);
@@ -141,32 +145,19 @@ Bitmap& Bitmap::operator=(Bitmap&& other) noexcept {
 
 bool Bitmap::Load(const char* path, char* error, std::size_t errorSize) {
   Release();
-  surface_ = LoadConverted(path, error, errorSize);
-  return surface_ != nullptr;
-}
-
-bool Bitmap::Adopt(SDL_Surface* surface) {
-  Release();
-  if (surface == nullptr) {
-    return false;
-  }
-  surface_ = SDL_ConvertSurfaceFormat(surface, kDrawingFormat, 0);
-  SDL_FreeSurface(surface);
-  if (surface_ != nullptr) {
-    SDL_SetSurfaceBlendMode(surface_, SDL_BLENDMODE_NONE);
-  }
+  surface_ = Opaque(LoadConverted(path, error, errorSize));
   return surface_ != nullptr;
 }
 
 void Bitmap::Release() {
   if (surface_ != nullptr) {
-    SDL_FreeSurface(surface_);
+    SDL_FreeSurface(Sdl(surface_));
     surface_ = nullptr;
   }
 }
 
-int Bitmap::Width() const { return surface_ != nullptr ? surface_->w : 0; }
-int Bitmap::Height() const { return surface_ != nullptr ? surface_->h : 0; }
+int Bitmap::Width() const { return surface_ != nullptr ? Sdl(surface_)->w : 0; }
+int Bitmap::Height() const { return surface_ != nullptr ? Sdl(surface_)->h : 0; }
 
 DrawSurface::~DrawSurface() { Release(); }
 
@@ -175,12 +166,28 @@ bool DrawSurface::Create(int width, int height) {
   if (width <= 0 || height <= 0) {
     return false;
   }
-  surface_ = SDL_CreateRGBSurfaceWithFormat(0, width, height, 32, kDrawingFormat);
-  if (surface_ != nullptr) {
-    SDL_SetSurfaceBlendMode(surface_, SDL_BLENDMODE_NONE);
-    SDL_FillRect(surface_, nullptr, SDL_MapRGB(surface_->format, 0, 0, 0));
+  SDL_Surface* created = SDL_CreateRGBSurfaceWithFormat(0, width, height, 32, kDrawingFormat);
+  if (created != nullptr) {
+    SDL_SetSurfaceBlendMode(created, SDL_BLENDMODE_NONE);
+    SDL_FillRect(created, nullptr, SDL_MapRGB(created->format, 0, 0, 0));
   }
+  surface_ = Opaque(created);
   return surface_ != nullptr;
+}
+
+bool DrawSurface::CreateFromPixels(const uint32_t* pixels, int width, int height) {
+  if (pixels == nullptr || !Create(width, height)) {
+    return false;
+  }
+  SDL_Surface* s = Sdl(surface_);
+  for (int y = 0; y < height; y++) {
+    auto* row = reinterpret_cast<Uint32*>(static_cast<Uint8*>(s->pixels) + y * s->pitch);
+    for (int x = 0; x < width; x++) {
+      const uint32_t rgb = pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + x];
+      row[x] = SDL_MapRGB(s->format, (rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
+    }
+  }
+  return true;
 }
 
 bool DrawSurface::LoadPicture(const char* path, char* error, std::size_t errorSize) {
@@ -189,26 +196,26 @@ bool DrawSurface::LoadPicture(const char* path, char* error, std::size_t errorSi
     return false;
   }
   Release();
-  surface_ = picture;
+  surface_ = Opaque(picture);
   return true;
 }
 
 void DrawSurface::Release() {
   if (surface_ != nullptr) {
-    SDL_FreeSurface(surface_);
+    SDL_FreeSurface(Sdl(surface_));
     surface_ = nullptr;
   }
 }
 
-int DrawSurface::Width() const { return surface_ != nullptr ? surface_->w : 0; }
-int DrawSurface::Height() const { return surface_ != nullptr ? surface_->h : 0; }
+int DrawSurface::Width() const { return surface_ != nullptr ? Sdl(surface_)->w : 0; }
+int DrawSurface::Height() const { return surface_ != nullptr ? Sdl(surface_)->h : 0; }
 
 void DrawSurface::DrawBitmap(const Bitmap& bitmap, int x, int y) {
   if (surface_ == nullptr || !bitmap.IsLoaded()) {
     return;
   }
   SDL_Rect dest{x, y, bitmap.Width(), bitmap.Height()};
-  SDL_BlitSurface(bitmap.Surface(), nullptr, surface_, &dest);
+  SDL_BlitSurface(Sdl(bitmap.Native()), nullptr, Sdl(surface_), &dest);
 }
 
 void DrawSurface::DrawBitmapPart(const Bitmap& bitmap, const Rect& source, int x, int y) {
@@ -217,30 +224,31 @@ void DrawSurface::DrawBitmapPart(const Bitmap& bitmap, const Rect& source, int x
   }
   SDL_Rect src{source.left, source.top, source.Width(), source.Height()};
   SDL_Rect dest{x, y, source.Width(), source.Height()};
-  SDL_BlitSurface(bitmap.Surface(), &src, surface_, &dest);
+  SDL_BlitSurface(Sdl(bitmap.Native()), &src, Sdl(surface_), &dest);
 }
 
 void DrawSurface::DrawFocusFrame(const Rect& rect) {
   if (surface_ == nullptr || rect.right <= rect.left || rect.bottom <= rect.top) {
     return;
   }
+  SDL_Surface* s = Sdl(surface_);
   // Alternate pixels in inverted colour, like a focus rectangle; only the
   // part on the surface is visited, keeping the pattern's phase.
   const int64_t left = rect.left;
   const int64_t top = rect.top;
   const int64_t right = rect.right - int64_t{1};
   const int64_t bottom = rect.bottom - int64_t{1};
-  auto invert = [this](int64_t x, int64_t y) {
-    auto* row = static_cast<Uint8*>(surface_->pixels) + y * surface_->pitch;
+  auto invert = [s](int64_t x, int64_t y) {
+    auto* row = static_cast<Uint8*>(s->pixels) + y * s->pitch;
     reinterpret_cast<Uint32*>(row)[x] ^= 0x00FFFFFFu;
   };
   auto firstOnSurface = [](int64_t from, int64_t start) {
     return from >= start ? from : from + ((start - from + 1) / 2) * 2;
   };
-  const int64_t w = surface_->w;
-  const int64_t h = surface_->h;
-  if (SDL_MUSTLOCK(surface_)) {
-    SDL_LockSurface(surface_);
+  const int64_t w = s->w;
+  const int64_t h = s->h;
+  if (SDL_MUSTLOCK(s)) {
+    SDL_LockSurface(s);
   }
   for (int64_t x = firstOnSurface(left, 0); x <= right && x < w; x += 2) {
     if (top >= 0 && top < h) {
@@ -259,8 +267,8 @@ void DrawSurface::DrawFocusFrame(const Rect& rect) {
       invert(right, y);
     }
   }
-  if (SDL_MUSTLOCK(surface_)) {
-    SDL_UnlockSurface(surface_);
+  if (SDL_MUSTLOCK(s)) {
+    SDL_UnlockSurface(s);
   }
 }
 
@@ -268,48 +276,43 @@ void DrawSurface::FillRect(const Rect& rect, uint8_t r, uint8_t g, uint8_t b) {
   if (surface_ == nullptr) {
     return;
   }
+  SDL_Surface* s = Sdl(surface_);
   SDL_Rect dest{rect.left, rect.top, rect.Width(), rect.Height()};
-  SDL_FillRect(surface_, &dest, SDL_MapRGB(surface_->format, r, g, b));
+  SDL_FillRect(s, &dest, SDL_MapRGB(s->format, r, g, b));
 }
 
 uint32_t DrawSurface::PixelAt(int x, int y) const {
-  if (surface_ == nullptr || x < 0 || y < 0 || x >= surface_->w || y >= surface_->h) {
+  SDL_Surface* s = Sdl(surface_);
+  if (s == nullptr || x < 0 || y < 0 || x >= s->w || y >= s->h) {
     return 0;
   }
-  const auto* row = static_cast<const Uint8*>(surface_->pixels) + y * surface_->pitch;
+  const auto* row = static_cast<const Uint8*>(s->pixels) + y * s->pitch;
   Uint32 pixel = reinterpret_cast<const Uint32*>(row)[x];
   Uint8 r = 0;
   Uint8 g = 0;
   Uint8 b = 0;
-  SDL_GetRGB(pixel, surface_->format, &r, &g, &b);
+  SDL_GetRGB(pixel, s->format, &r, &g, &b);
   return (static_cast<uint32_t>(r) << 16) | (static_cast<uint32_t>(g) << 8) | b;
 }
 
-bool DrawSurface::CopyToWindow(SDL_Window* window, const Rect& source, int destX, int destY) const {
-  if (surface_ == nullptr || window == nullptr) {
-    return false;
-  }
-  SDL_Surface* target = SDL_GetWindowSurface(window);
-  if (target == nullptr) {
-    return false;
-  }
-  SDL_Rect src{source.left, source.top, source.Width(), source.Height()};
-  SDL_Rect dest{destX, destY, source.Width(), source.Height()};
-  return SDL_BlitSurface(surface_, &src, target, &dest) == 0;
-}
-
-bool SaveBitmapFile(SDL_Surface* surface, const char* path, char* error, std::size_t errorSize) {
-  if (surface == nullptr || path == nullptr) {
+bool SaveBitmapFile(const DrawSurface& surface, const char* path, char* error, std::size_t errorSize) {
+  if (!surface.IsValid() || path == nullptr) {
     SetError(error, errorSize, path, "Nothing to save");
+    return false;
+  }
+  SDL_Surface* packed = SDL_ConvertSurfaceFormat(Sdl(surface.Native()), SDL_PIXELFORMAT_BGR24, 0);
+  if (packed == nullptr) {
+    SetError(error, errorSize, path, SDL_GetError());
     return false;
   }
   char native[4096];
   ToNativePath(path, native, sizeof native);
-  if (SDL_SaveBMP(surface, native) != 0) {
+  const bool saved = SDL_SaveBMP(packed, native) == 0;
+  if (!saved) {
     SetError(error, errorSize, path, SDL_GetError());
-    return false;
   }
-  return true;
+  SDL_FreeSurface(packed);
+  return saved;
 }
 
 }  // namespace platform

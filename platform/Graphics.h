@@ -1,14 +1,15 @@
-// The drawing services the controls and the main dialog need, on SDL2 surfaces.
+// The drawing services the controls and the main dialog need. The pictures
+// are the window system's own (opaque here: only platform/ looks inside).
 // Works without any window or video initialisation, so tests run headless.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 
-struct SDL_Surface;
-struct SDL_Window;
-
 namespace platform {
+
+// A picture of the window system; its layout is known inside platform/ only.
+struct NativeSurface;
 
 struct Rect {
   int left = 0;
@@ -17,6 +18,8 @@ struct Rect {
   int bottom = 0;
   int Width() const { return right - left; }
   int Height() const { return bottom - top; }
+  // True when the point lies strictly inside: a point on an edge is outside.
+  bool ContainsStrictly(int x, int y) const { return left < x && x < right && top < y && y < bottom; }
 };
 
 // A bitmap loaded from a .bmp file at its own size, converted once to the
@@ -33,16 +36,14 @@ class Bitmap {
   // Loads the file (path resolved as in FilePath.h). On failure the error
   // text names the path and the reason, and the bitmap stays empty.
   bool Load(const char* path, char* error, std::size_t errorSize);
-  // Takes ownership of a surface (converted to the drawing format).
-  bool Adopt(SDL_Surface* surface);
   void Release();
   bool IsLoaded() const { return surface_ != nullptr; }
   int Width() const;
   int Height() const;
-  SDL_Surface* Surface() const { return surface_; }
+  NativeSurface* Native() const { return surface_; }
 
  private:
-  SDL_Surface* surface_ = nullptr;
+  NativeSurface* surface_ = nullptr;
 };
 
 // The memory drawing surface: holds a picture onto which bitmaps are copied
@@ -56,6 +57,8 @@ class DrawSurface {
 
   // A blank (black) surface of the given size.
   bool Create(int width, int height);
+  // A surface of the given size from rows of 0xRRGGBB pixels.
+  bool CreateFromPixels(const uint32_t* pixels, int width, int height);
   // Replaces the surface with the picture in the bitmap file.
   bool LoadPicture(const char* path, char* error, std::size_t errorSize);
   void Release();
@@ -73,17 +76,13 @@ class DrawSurface {
   // Pixel colour as 0xRRGGBB; 0 outside the surface.
   uint32_t PixelAt(int x, int y) const;
 
-  // Copies the source rectangle of this surface to the window's surface at
-  // (destX, destY); the window clips what lies outside. Does not present.
-  bool CopyToWindow(SDL_Window* window, const Rect& source, int destX, int destY) const;
-
-  SDL_Surface* Surface() const { return surface_; }
+  NativeSurface* Native() const { return surface_; }
 
  private:
-  SDL_Surface* surface_ = nullptr;
+  NativeSurface* surface_ = nullptr;
 };
 
-// Writes the surface as a .bmp file (used by the art generator and tests).
-bool SaveBitmapFile(SDL_Surface* surface, const char* path, char* error, std::size_t errorSize);
+// Writes the surface as a 24-bit .bmp file (used by the art generator and tests).
+bool SaveBitmapFile(const DrawSurface& surface, const char* path, char* error, std::size_t errorSize);
 
 }  // namespace platform

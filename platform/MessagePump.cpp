@@ -5,12 +5,12 @@
 namespace platform {
 
 bool SdlMessagePump::DispatchOne() {
-  SDL_Event event;
-  if (SDL_PollEvent(&event) == 0) {
+  Event event;
+  if (!PollEvent(&event)) {
     return false;
   }
-  if (dispatcher_ != nullptr) {
-    dispatcher_(event, context_);
+  if (handler_ != nullptr) {
+    handler_->OnEvent(event);
   }
   return true;
 }

@@ -1,11 +1,11 @@
 // The window-message queue as the real-time loop sees it: take one pending
 // message and dispatch it, or wait until a message is pending. The station
-// uses SDL's event queue; tests use a fake queue.
+// uses the window system's event queue; tests use a fake queue.
 #pragma once
 
 #include <cstdint>
 
-union SDL_Event;
+#include "platform/Events.h"
 
 namespace platform {
 
@@ -20,26 +20,20 @@ class MessagePump {
   virtual bool WaitForMessage(int32_t timeoutMs) = 0;
 };
 
-// SDL's event queue. Each removed event goes to the dispatcher with its context.
-// Needs SDL_Init with at least SDL_INIT_EVENTS before use.
+// The window system's event queue. Each removed event goes, decoded, to the
+// handler. Needs StartVideo (or the event queue started otherwise) before use.
 class SdlMessagePump final : public MessagePump {
  public:
-  using Dispatcher = void (*)(const SDL_Event& event, void* context);
-
   SdlMessagePump() = default;
-  SdlMessagePump(Dispatcher dispatcher, void* context) : dispatcher_(dispatcher), context_(context) {}
+  explicit SdlMessagePump(EventHandler* handler) : handler_(handler) {}
 
-  void SetDispatcher(Dispatcher dispatcher, void* context) {
-    dispatcher_ = dispatcher;
-    context_ = context;
-  }
+  void SetHandler(EventHandler* handler) { handler_ = handler; }
 
   bool DispatchOne() override;
   bool WaitForMessage(int32_t timeoutMs) override;
 
  private:
-  Dispatcher dispatcher_ = nullptr;
-  void* context_ = nullptr;
+  EventHandler* handler_ = nullptr;
 };
 
 }  // namespace platform

@@ -34,14 +34,17 @@ uint32_t CodePointOf(unsigned char c) {
   return c;
 }
 
+// The opaque picture handle of Graphics.h is an SDL surface.
+SDL_Surface* Sdl(NativeSurface* surface) { return reinterpret_cast<SDL_Surface*>(surface); }
+
 }  // namespace
 
 TextFont::~TextFont() { Release(); }
 
 void TextFont::Release() {
-  for (SDL_Surface*& glyph : glyphs_) {
+  for (NativeSurface*& glyph : glyphs_) {
     if (glyph != nullptr) {
-      SDL_FreeSurface(glyph);
+      SDL_FreeSurface(Sdl(glyph));
       glyph = nullptr;
     }
   }
@@ -81,9 +84,10 @@ bool TextFont::Open(const char* path, int pixelSize, char* error, std::size_t er
       TTF_GlyphMetrics32(font, codePoint, &minX, &maxX, &minY, &maxY, &advance);
     }
     advance_[c] = std::max(advance, 0);
-    glyphs_[c] = TTF_RenderGlyph32_Blended(font, codePoint, white);  // null for an empty glyph
-    if (glyphs_[c] != nullptr) {
-      SDL_SetSurfaceBlendMode(glyphs_[c], SDL_BLENDMODE_BLEND);
+    SDL_Surface* rendered = TTF_RenderGlyph32_Blended(font, codePoint, white);  // null for an empty glyph
+    glyphs_[c] = reinterpret_cast<NativeSurface*>(rendered);
+    if (rendered != nullptr) {
+      SDL_SetSurfaceBlendMode(rendered, SDL_BLENDMODE_BLEND);
     }
   }
   lineHeight_ = std::max(TTF_FontLineSkip(font), 1);
@@ -100,8 +104,9 @@ int TextFont::MeasureText(const char* text, std::size_t length) const {
   return width;
 }
 
-void TextFont::DrawText(SDL_Surface* target, int x, int y, const char* text, std::size_t length, const Rect& clip,
+void TextFont::DrawText(DrawSurface& surface, int x, int y, const char* text, std::size_t length, const Rect& clip,
                         uint8_t r, uint8_t g, uint8_t b) const {
+  SDL_Surface* target = Sdl(surface.Native());
   if (target == nullptr || text == nullptr || !IsOpen()) {
     return;
   }
@@ -111,7 +116,7 @@ void TextFont::DrawText(SDL_Surface* target, int x, int y, const char* text, std
   SDL_SetClipRect(target, &clipRect);
   for (std::size_t i = 0; i < length && text[i] != '\0'; ++i) {
     unsigned char c = static_cast<unsigned char>(text[i]);
-    SDL_Surface* glyph = glyphs_[c];
+    SDL_Surface* glyph = Sdl(glyphs_[c]);
     if (glyph != nullptr) {
       SDL_SetSurfaceColorMod(glyph, r, g, b);
       SDL_Rect dest = {x, y, glyph->w, glyph->h};

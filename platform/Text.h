@@ -8,8 +8,6 @@
 
 #include "platform/Graphics.h"
 
-struct SDL_Surface;
-
 namespace platform {
 
 // One line of a wrapped text: a run of characters inside the text.
@@ -39,7 +37,7 @@ class TextFont {
 
   // Draws length characters with the top-left at x, y in the colour,
   // clipped to the clip rectangle. Control characters are skipped.
-  void DrawText(SDL_Surface* target, int x, int y, const char* text, std::size_t length, const Rect& clip,
+  void DrawText(DrawSurface& target, int x, int y, const char* text, std::size_t length, const Rect& clip,
                 uint8_t r, uint8_t g, uint8_t b) const;
 
   // Breaks the text into lines at newlines and, within a line, at blanks so
@@ -49,7 +47,7 @@ class TextFont {
   int WrapTail(const char* text, int width, TextSpan* spans, int capacity) const;
 
  private:
-  SDL_Surface* glyphs_[kGlyphCount] = {};
+  NativeSurface* glyphs_[kGlyphCount] = {};
   int advance_[kGlyphCount] = {};
   int lineHeight_ = 0;
 };

@@ -3,27 +3,36 @@
 #include <SDL.h>
 
 #include <cstdio>
-#include <cstring>
 
 namespace platform {
 
+namespace {
+
+// The opaque handles of Window.h and Graphics.h are SDL's window and surface.
+SDL_Window* Sdl(NativeWindow* window) { return reinterpret_cast<SDL_Window*>(window); }
+SDL_Surface* Sdl(NativeSurface* surface) { return reinterpret_cast<SDL_Surface*>(surface); }
+
+}  // namespace
+
 SdlWindow::~SdlWindow() { Destroy(); }
 
-bool SdlWindow::Create(const char* title, int clientWidth, int clientHeight, char* error, std::size_t errorSize) {
+bool SdlWindow::Create(const char* title, int clientWidth, int clientHeight, char* error, std::size_t errorSize,
+                       Frame frame) {
   Destroy();
   // The window surface is a plain software framebuffer. An accelerated one
   // makes SDL recreate the window when the surface is first used, which loses
   // the events sent to the first window.
   SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
-  window_ = SDL_CreateWindow(title != nullptr ? title : "", 0, 0, clientWidth, clientHeight,
-                             SDL_WINDOW_RESIZABLE | SDL_WINDOW_SHOWN);
-  if (window_ == nullptr) {
+  const Uint32 flags = SDL_WINDOW_SHOWN | (frame == Frame::Sizable ? SDL_WINDOW_RESIZABLE : 0);
+  SDL_Window* created = SDL_CreateWindow(title != nullptr ? title : "", 0, 0, clientWidth, clientHeight, flags);
+  window_ = reinterpret_cast<NativeWindow*>(created);
+  if (created == nullptr) {
     if (error != nullptr && errorSize > 0) {
       std::snprintf(error, errorSize, "SDL_CreateWindow: %s", SDL_GetError());
     }
     return false;
   }
-  SDL_GetWindowSurface(window_);
+  SDL_GetWindowSurface(created);
   return true;
 }
 
@@ -36,13 +45,21 @@ bool SdlWindow::SetIconFromFile(const char* path) {
   if (!icon.Load(path, error, sizeof error)) {
     return false;
   }
-  SDL_SetWindowIcon(window_, icon.Surface());
+  SetIcon(icon);
   return true;
 }
 
+void SdlWindow::SetIcon(const Bitmap& icon) {
+  if (window_ != nullptr && icon.IsLoaded()) {
+    SDL_SetWindowIcon(Sdl(window_), Sdl(icon.Native()));
+  }
+}
+
+uint32_t SdlWindow::Id() const { return window_ != nullptr ? SDL_GetWindowID(Sdl(window_)) : 0; }
+
 void SdlWindow::Destroy() {
   if (window_ != nullptr) {
-    SDL_DestroyWindow(window_);
+    SDL_DestroyWindow(Sdl(window_));
     window_ = nullptr;
   }
 }
@@ -59,6 +76,10 @@ bool SdlWindow::IsKeyHeld(Key key) const {
     case Key::PageUp: code = SDL_SCANCODE_PAGEUP; break;
     case Key::PageDown: code = SDL_SCANCODE_PAGEDOWN; break;
     case Key::Home: code = SDL_SCANCODE_HOME; break;
+    case Key::F1: code = SDL_SCANCODE_F1; break;
+    case Key::Enter: code = SDL_SCANCODE_RETURN; break;
+    case Key::Escape: code = SDL_SCANCODE_ESCAPE; break;
+    case Key::Other: break;
   }
   return state != nullptr && code < count && state[code] != 0;
 }
@@ -69,7 +90,7 @@ bool SdlWindow::IsMinimisedOrHidden() const {
   if (window_ == nullptr) {
     return true;
   }
-  Uint32 flags = SDL_GetWindowFlags(window_);
+  Uint32 flags = SDL_GetWindowFlags(Sdl(window_));
   return (flags & (SDL_WINDOW_MINIMIZED | SDL_WINDOW_HIDDEN)) != 0;
 }
 
@@ -82,13 +103,13 @@ Rect SdlWindow::GetWindowRect() const {
   int y = 0;
   int w = 0;
   int h = 0;
-  SDL_GetWindowPosition(window_, &x, &y);
-  SDL_GetWindowSize(window_, &w, &h);
+  SDL_GetWindowPosition(Sdl(window_), &x, &y);
+  SDL_GetWindowSize(Sdl(window_), &w, &h);
   int top = 0;
   int left = 0;
   int bottom = 0;
   int right = 0;
-  if (SDL_GetWindowBordersSize(window_, &top, &left, &bottom, &right) != 0) {
+  if (SDL_GetWindowBordersSize(Sdl(window_), &top, &left, &bottom, &right) != 0) {
     top = left = bottom = right = 0;
   }
   rect.left = x - left;
@@ -101,7 +122,7 @@ Rect SdlWindow::GetWindowRect() const {
 Rect SdlWindow::GetClientRect() const {
   Rect rect;
   if (window_ != nullptr) {
-    SDL_GetWindowSize(window_, &rect.right, &rect.bottom);
+    SDL_GetWindowSize(Sdl(window_), &rect.right, &rect.bottom);
   }
   return rect;
 }
@@ -111,7 +132,7 @@ int SdlWindow::GetFrameWidth() const {
   int left = 0;
   int bottom = 0;
   int right = 0;
-  if (window_ == nullptr || SDL_GetWindowBordersSize(window_, &top, &left, &bottom, &right) != 0) {
+  if (window_ == nullptr || SDL_GetWindowBordersSize(Sdl(window_), &top, &left, &bottom, &right) != 0) {
     return 0;
   }
   return left;
@@ -119,26 +140,39 @@ int SdlWindow::GetFrameWidth() const {
 
 void SdlWindow::SetTitle(const char* title) {
   if (window_ != nullptr && title != nullptr) {
-    SDL_SetWindowTitle(window_, title);
+    SDL_SetWindowTitle(Sdl(window_), title);
   }
 }
 
-void SdlWindow::Present() {
-  if (window_ != nullptr) {
-    SDL_UpdateWindowSurface(window_);
-  }
-}
-
-void ShowErrorBox(const char* title, const char* text) {
-  const char* shownTitle = title != nullptr ? title : "";
-  const char* shownText = text != nullptr ? text : "";
-  std::fprintf(stderr, "%s: %s\n", shownTitle, shownText);
-  std::fflush(stderr);
-  const char* driver = SDL_GetCurrentVideoDriver();
-  if (driver == nullptr || std::strcmp(driver, "dummy") == 0 || std::strcmp(driver, "offscreen") == 0) {
+void SdlWindow::ShowPicture(const DrawSurface& picture, const Rect& source, int destX, int destY,
+                            uint32_t background) {
+  if (window_ == nullptr) {
     return;
   }
-  SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, shownTitle, shownText, nullptr);
+  SDL_Surface* target = SDL_GetWindowSurface(Sdl(window_));
+  if (target == nullptr) {
+    return;
+  }
+  // The picture covers dest .. dest + the part of the source that lies on it;
+  // only the strips around that are filled, so the picture never flickers.
+  const int shownRight = destX + (source.right < picture.Width() ? source.right : picture.Width()) - source.left;
+  const int shownBottom = destY + (source.bottom < picture.Height() ? source.bottom : picture.Height()) - source.top;
+  const Uint32 fill = SDL_MapRGB(target->format, (background >> 16) & 0xFF, (background >> 8) & 0xFF, background & 0xFF);
+  const SDL_Rect strips[] = {{0, 0, destX, target->h},
+                             {0, 0, target->w, destY},
+                             {shownRight, 0, target->w - shownRight, target->h},
+                             {0, shownBottom, target->w, target->h - shownBottom}};
+  for (const SDL_Rect& strip : strips) {
+    if (strip.w > 0 && strip.h > 0) {
+      SDL_FillRect(target, &strip, fill);
+    }
+  }
+  if (picture.IsValid()) {
+    SDL_Rect src{source.left, source.top, source.Width(), source.Height()};
+    SDL_Rect dest{destX, destY, source.Width(), source.Height()};
+    SDL_BlitSurface(Sdl(picture.Native()), &src, target, &dest);
+  }
+  SDL_UpdateWindowSurface(Sdl(window_));
 }
 
 }  // namespace platform

@@ -1,17 +1,18 @@
 // What the main dialog needs of its window: keyboard state, focus, show
-// state, outer rectangle, title, and presenting what was painted. The station
-// uses an SDL window; the dialog's tests use a fake.
+// state, outer rectangle, title, and showing the painted picture. The station
+// uses a window of the window system; the dialog's tests use a fake.
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
+#include "platform/Events.h"
 #include "platform/Graphics.h"
-
-struct SDL_Window;
 
 namespace platform {
 
-enum class Key { Up, Down, Left, Right, PageUp, PageDown, Home };
+// A window of the window system; its layout is known inside platform/ only.
+struct NativeWindow;
 
 class WindowPort {
  public:
@@ -30,24 +31,33 @@ class WindowPort {
   // Width of the sizing frame (0 when the window has none).
   virtual int GetFrameWidth() const = 0;
   virtual void SetTitle(const char* title) = 0;
-  // The surface the dialog paints into; null when there is none.
-  virtual SDL_Window* Handle() const = 0;
-  // Shows what was painted into the window surface.
-  virtual void Present() = 0;
+  // Copies the source rectangle of the picture to (destX, destY) of the
+  // client area (what lies off the picture or the window is clipped), fills
+  // the parts of the client area the picture leaves with the background
+  // colour (0xRRGGBB) and shows the result.
+  virtual void ShowPicture(const DrawSurface& picture, const Rect& source, int destX, int destY,
+                           uint32_t background) = 0;
 };
 
 class SdlWindow final : public WindowPort {
  public:
+  enum class Frame { Sizable, Fixed };
+
   SdlWindow() = default;
   ~SdlWindow() override;
   SdlWindow(const SdlWindow&) = delete;
   SdlWindow& operator=(const SdlWindow&) = delete;
 
-  // A resizable window of the client size at the screen's top-left corner.
-  bool Create(const char* title, int clientWidth, int clientHeight, char* error, std::size_t errorSize);
+  // A window of the client size at the screen's top-left corner.
+  bool Create(const char* title, int clientWidth, int clientHeight, char* error, std::size_t errorSize,
+              Frame frame = Frame::Sizable);
   // Sets the window icon from a .bmp file; false when it cannot be loaded.
   bool SetIconFromFile(const char* path);
+  void SetIcon(const Bitmap& icon);
   void Destroy();
+  bool IsOpen() const { return window_ != nullptr; }
+  // The window's number in Event::window; 0 when there is no window.
+  uint32_t Id() const;
 
   bool IsKeyHeld(Key key) const override;
   bool HasKeyboardFocus() const override;
@@ -56,15 +66,11 @@ class SdlWindow final : public WindowPort {
   Rect GetClientRect() const override;
   int GetFrameWidth() const override;
   void SetTitle(const char* title) override;
-  SDL_Window* Handle() const override { return window_; }
-  void Present() override;
+  void ShowPicture(const DrawSurface& picture, const Rect& source, int destX, int destY,
+                   uint32_t background) override;
 
  private:
-  SDL_Window* window_ = nullptr;
+  NativeWindow* window_ = nullptr;
 };
-
-// Shows an error text: on stderr always, and in a message box when a display
-// is available.
-void ShowErrorBox(const char* title, const char* text);
 
 }  // namespace platform

@@ -1,13 +1,12 @@
 #include "shell/TarnelApp.h"
 
-#include <SDL.h>
-
 #include <cstdio>
 #include <cstring>
 #include <new>
 
 #include "common/RevisionString.h"
 #include "common/TextFcns.h"
+#include "platform/Events.h"
 #include "platform/FilePath.h"
 #include "platform/Window.h"
 #include "shell/TarnelDlg.h"
@@ -63,17 +62,18 @@ int CTarnelApp::Run(int argc, char** argv) {
     return 2;
   }
 
-  if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
-    std::fprintf(stderr, "tarnel: cannot open the display: %s\n", SDL_GetError());
+  char error[512];
+  // SIGINT and SIGTERM arrive as a quit message and close the station normally.
+  if (!platform::StartVideo(false, error, sizeof error)) {
+    std::fprintf(stderr, "tarnel: cannot open the display: %s\n", error);
     return 1;
   }
   int status = 1;
   {
     platform::SdlWindow window;
-    char error[512];
     if (!window.Create("Tarnel", CTarnelDlg::kClientWidth, CTarnelDlg::kClientHeight, error, sizeof error)) {
       std::fprintf(stderr, "tarnel: %s\n", error);
-      SDL_Quit();
+      platform::StopVideo();
       return 1;
     }
     char icon[4096];
@@ -89,15 +89,15 @@ int CTarnelApp::Run(int argc, char** argv) {
     dialog.OnPaint();
     // The modal dialog: wait for messages until the dialog ends. Once the
     // first left click starts the real-time loop, the loop pumps them.
-    SDL_Event event;
+    platform::Event event;
     while (!dialog.IsEnded()) {
-      if (SDL_WaitEvent(&event) != 0) {
+      if (platform::WaitEvent(&event, -1)) {
         dialog.HandleEvent(event);
       }
     }
     dialog.OnDestroy();
     status = dialog.InitialisationFailed() ? 1 : 0;
   }
-  SDL_Quit();
+  platform::StopVideo();
   return status;
 }

@@ -1,7 +1,5 @@
 #include "shell/TarnelDlg.h"
 
-#include <SDL.h>
-
 #include <cerrno>
 #include <cstring>
 
@@ -11,6 +9,8 @@
 #include "common/TextFcns.h"
 #include "config/IniRead.h"
 #include "panels/BasePanel.h"
+#include "platform/MessageBox.h"
+#include "simlink/SharedField.h"
 
 namespace {
 
@@ -24,7 +24,7 @@ int Clamp(int value, int low, int high) { return value < low ? low : (value > hi
 CTarnelDlg::CTarnelDlg() {
   gRevisions.RegisterOnce();
   CopyBounded(iniFile_, kDefaultIniFile, sizeof iniFile_);
-  pump_.SetDispatcher(&CTarnelDlg::DispatchEvent, this);
+  pump_.SetHandler(this);
 }
 
 CTarnelDlg::~CTarnelDlg() {
@@ -196,11 +196,8 @@ void CTarnelDlg::OnRealTimeIteration() {
   }
   iterationCount_++;
   if (genericBase_ != nullptr) {
-    uint8_t* field = genericBase_ + kIterationCountOffset;
-    field[0] = static_cast<uint8_t>(iterationCount_);
-    field[1] = static_cast<uint8_t>(iterationCount_ >> 8);
-    field[2] = static_cast<uint8_t>(iterationCount_ >> 16);
-    field[3] = static_cast<uint8_t>(iterationCount_ >> 24);
+    // One aligned store: another process never sees a torn count (0 between 255 and 256).
+    shared_field::Store<uint32_t>(genericBase_ + kIterationCountOffset, iterationCount_);
   }
   if (iterationCount_ >= 20) {
     PollKeyboard();
@@ -230,24 +227,54 @@ void CTarnelDlg::ReadWindowRect() {
   }
 }
 
+int CTarnelDlg::ArrowIndex(platform::Key key) {
+  switch (key) {
+    case platform::Key::Up: return 0;
+    case platform::Key::Down: return 1;
+    case platform::Key::Left: return 2;
+    case platform::Key::Right: return 3;
+    default: return -1;
+  }
+}
+
+void CTarnelDlg::OnKeyDown(platform::Key key, bool repeat) {
+  if (key == platform::Key::F1) {
+    ShowAbout();
+    return;
+  }
+  // A press counts for one step even when the key is up again before the
+  // next poll. Presses come only while the keyboard is polled; the
+  // keyboard's auto-repeat is left to the poll, which sees the key held.
+  const int arrow = ArrowIndex(key);
+  if (arrow >= 0 && !repeat && !closing_ && iterationCount_ >= 20 && pendingPresses_[arrow] < kMaxPendingPresses) {
+    pendingPresses_[arrow]++;
+  }
+}
+
 void CTarnelDlg::PollKeyboard() {
   if (window_ == nullptr || window_->IsMinimisedOrHidden() || !window_->HasKeyboardFocus()) {
     return;
   }
-  Direction direction = Direction::None;
-  if (window_->IsKeyHeld(platform::Key::Up)) {
-    direction = Direction::Up;
+  static constexpr platform::Key kArrows[] = {platform::Key::Up, platform::Key::Down, platform::Key::Left,
+                                              platform::Key::Right};
+  static constexpr Direction kDirections[] = {Direction::Up, Direction::Down, Direction::Left, Direction::Right};
+  // In this order, each overriding the previous: a held key, or one pressed
+  // and released since the last poll. A held key's own press is used up by
+  // holding it.
+  int chosen = -1;
+  for (int i = 0; i < 4; i++) {
+    const bool held = window_->IsKeyHeld(kArrows[i]);
+    if (held) {
+      pendingPresses_[i] = 0;
+    }
+    if (held || pendingPresses_[i] > 0) {
+      chosen = i;
+    }
   }
-  if (window_->IsKeyHeld(platform::Key::Down)) {
-    direction = Direction::Down;
+  if (chosen >= 0 && pendingPresses_[chosen] > 0) {
+    pendingPresses_[chosen]--;
   }
-  if (window_->IsKeyHeld(platform::Key::Left)) {
-    direction = Direction::Left;
-  }
-  if (window_->IsKeyHeld(platform::Key::Right)) {
-    direction = Direction::Right;
-  }
-  KeyScroll(direction);
+  KeyScroll(chosen >= 0 ? kDirections[chosen] : Direction::None);
   if (window_->IsKeyHeld(platform::Key::PageDown)) {
     mouse_.button = 4;
   }
@@ -397,30 +424,11 @@ void CTarnelDlg::PaintPicture() {
     return;
   }
   cockpit_.DrawVisible(surface_);
-  SDL_Window* handle = window_ != nullptr ? window_->Handle() : nullptr;
-  if (handle == nullptr) {
+  if (window_ == nullptr) {
     return;
-  }
-  SDL_Surface* target = SDL_GetWindowSurface(handle);
-  if (target == nullptr) {
-    return;
-  }
-  // Only the parts the picture does not cover are filled.
-  const Uint32 background = SDL_MapRGB(target->format, 0xD4, 0xD0, 0xC8);
-  const int pictureRight = viewOriginX_ + pictureWidth_ - scrollX_;
-  const int pictureBottom = viewOriginY_ + pictureHeight_ - scrollY_;
-  const SDL_Rect strips[] = {{0, 0, viewOriginX_, target->h},
-                             {0, 0, target->w, viewOriginY_},
-                             {pictureRight, 0, target->w - pictureRight, target->h},
-                             {0, pictureBottom, target->w, target->h - pictureBottom}};
-  for (const SDL_Rect& strip : strips) {
-    if (strip.w > 0 && strip.h > 0) {
-      SDL_FillRect(target, &strip, background);
-    }
   }
   platform::Rect source{scrollX_, scrollY_, scrollX_ + pictureWidth_, scrollY_ + pictureHeight_};
-  surface_.CopyToWindow(handle, source, viewOriginX_, viewOriginY_);
-  window_->Present();
+  window_->ShowPicture(surface_, source, viewOriginX_, viewOriginY_, kBackground);
 }
 
 void CTarnelDlg::OnClose() {
@@ -453,10 +461,7 @@ void CTarnelDlg::Shutdown() {
 void CTarnelDlg::ShowAbout() {
   char text[256];
   FormatBounded(text, sizeof text, "Tarnel\n%s", versionText_);
-  const char* driver = SDL_GetCurrentVideoDriver();
-  if (driver != nullptr && std::strcmp(driver, "dummy") != 0) {
-    SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, "About Tarnel", text, nullptr);
-  }
+  platform::ShowMessageBox(platform::BoxKind::Information, "About Tarnel", text);
 }
 
 void CTarnelDlg::ShowReport(const char* text, const char* method, int code) {
@@ -476,54 +481,43 @@ uint32_t CTarnelDlg::ReadU8(uint32_t offset) const {
   return genericBase_ != nullptr && offset < GenericSimShm::kSize ? genericBase_[offset] : 0;
 }
 
-void CTarnelDlg::DispatchEvent(const SDL_Event& event, void* context) {
-  static_cast<CTarnelDlg*>(context)->HandleEvent(event);
-}
-
-void CTarnelDlg::HandleEvent(const SDL_Event& event) {
+void CTarnelDlg::HandleEvent(const platform::Event& event) {
+  using platform::EventType;
+  using platform::MouseButton;
   switch (event.type) {
-    case SDL_QUIT:
+    case EventType::Quit:
+    case EventType::Close:
       OnClose();
       break;
-    case SDL_WINDOWEVENT:
-      if (event.window.event == SDL_WINDOWEVENT_CLOSE) {
-        OnClose();
-      } else if (event.window.event == SDL_WINDOWEVENT_EXPOSED ||
-                 event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
-        OnPaint();
+    case EventType::Expose:
+      OnPaint();
+      break;
+    case EventType::MouseDown:
+      if (event.button == MouseButton::Left) {
+        OnLButtonDown(event.x, event.y);
+      } else if (event.button == MouseButton::Right) {
+        OnRButtonDown(event.x, event.y);
       }
       break;
-    case SDL_MOUSEBUTTONDOWN:
-      if (event.button.button == SDL_BUTTON_LEFT) {
-        OnLButtonDown(event.button.x, event.button.y);
-      } else if (event.button.button == SDL_BUTTON_RIGHT) {
-        OnRButtonDown(event.button.x, event.button.y);
+    case EventType::MouseUp:
+      if (event.button == MouseButton::Left) {
+        OnLButtonUp(event.x, event.y);
+      } else if (event.button == MouseButton::Right) {
+        OnRButtonUp(event.x, event.y);
       }
       break;
-    case SDL_MOUSEBUTTONUP:
-      if (event.button.button == SDL_BUTTON_LEFT) {
-        OnLButtonUp(event.button.x, event.button.y);
-      } else if (event.button.button == SDL_BUTTON_RIGHT) {
-        OnRButtonUp(event.button.x, event.button.y);
-      }
+    case EventType::Wheel:
+      OnMouseWheel(event.wheel);
       break;
-    case SDL_MOUSEWHEEL: {
-      if (event.wheel.y == 0) {
-        break;  // a sideways wheel is not a wheel turn
-      }
-      int delta = event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -event.wheel.y : event.wheel.y;
-      OnMouseWheel(delta);
+    case EventType::MouseMove:
+      OnMouseMove(event.x, event.y);
       break;
-    }
-    case SDL_MOUSEMOTION:
-      OnMouseMove(event.motion.x, event.motion.y);
+    case EventType::KeyDown:
+      OnKeyDown(event.key, event.repeat);
       break;
-    case SDL_KEYDOWN:
-      if (event.key.keysym.sym == SDLK_F1) {
-        ShowAbout();
-      }
-      break;
-    default:
+    case EventType::KeyUp:
+    case EventType::Wake:
+    case EventType::None:
       break;
   }
 }

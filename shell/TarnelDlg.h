@@ -13,6 +13,7 @@
 #include "controls/ViewGeometry.h"
 #include "panels/CockpitManager.h"
 #include "panels/MouseState.h"
+#include "platform/Events.h"
 #include "platform/Graphics.h"
 #include "platform/MessagePump.h"
 #include "platform/Window.h"
@@ -20,10 +21,9 @@
 #include "simlink/CTrnShm.h"
 #include "simlink/GenericSimShm.h"
 
-union SDL_Event;
 class StartBanner;
 
-class CTarnelDlg : public Qx_ErrorReport, public RealTimeClient {
+class CTarnelDlg : public Qx_ErrorReport, public RealTimeClient, public platform::EventHandler {
  public:
   static constexpr const char kVersionText[] = "QX-P-0077 v1.1";
   static constexpr const char kInitialisationOk[] = " *** Initialisation Ok ***";
@@ -40,6 +40,10 @@ class CTarnelDlg : public Qx_ErrorReport, public RealTimeClient {
   static constexpr int kScrollStartX = 605;
   static constexpr int kScrollStartY = 5;
   static constexpr int kKeyStep = 20;
+  // Arrow-key presses kept for the keyboard poll, per key.
+  static constexpr int kMaxPendingPresses = 8;
+  // Colour of the client area around the picture.
+  static constexpr uint32_t kBackground = 0xD4D0C8;
   // A left-button drag ends when the pointer comes this close to the view's
   // left or top edge or goes beyond these view coordinates.
   static constexpr int kDragMargin = 10;
@@ -69,7 +73,9 @@ class CTarnelDlg : public Qx_ErrorReport, public RealTimeClient {
   bool InitialiseDialog();
 
   // Window messages.
-  void HandleEvent(const SDL_Event& event);
+  void HandleEvent(const platform::Event& event);
+  void OnEvent(const platform::Event& event) override { HandleEvent(event); }
+  void OnKeyDown(platform::Key key, bool repeat);
   void OnLButtonDown(int x, int y);
   void OnLButtonUp(int x, int y);
   void OnRButtonDown(int x, int y);
@@ -129,7 +135,9 @@ class CTarnelDlg : public Qx_ErrorReport, public RealTimeClient {
   void ReadWindowRect();
 
  private:
-  static void DispatchEvent(const SDL_Event& event, void* context);
+  // The arrow key of a direction, and how many of its presses wait for the
+  // keyboard poll (a tap may be over before the poll sees the key held).
+  static int ArrowIndex(platform::Key key);
   // Shows a failure through the error report (message box and stderr).
   void ShowReport(const char* text, const char* method, int code);
   uint32_t ReadU8(uint32_t offset) const;
@@ -178,4 +186,5 @@ class CTarnelDlg : public Qx_ErrorReport, public RealTimeClient {
   MouseState mouse_{0, 0, 0};
   int lastPointerX_ = 0;
   int lastPointerY_ = 0;
+  int pendingPresses_[4] = {};
 };

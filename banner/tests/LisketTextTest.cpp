@@ -69,7 +69,7 @@ TEST_F(LisketTextTest, AnyByteValueIsSafeToMeasureAndDraw) {
   platform::DrawSurface canvas;
   ASSERT_TRUE(canvas.Create(200, 40));
   canvas.FillRect(platform::Rect{0, 0, 200, 40}, 255, 255, 255);
-  font.DrawText(canvas.Surface(), 2, 2, all.c_str(), all.size(), platform::Rect{0, 0, 100, 20}, 0, 0, 0);
+  font.DrawText(canvas, 2, 2, all.c_str(), all.size(), platform::Rect{0, 0, 100, 20}, 0, 0, 0);
   bool inked = false;
   for (int y = 0; y < 40; ++y) {
     for (int x = 0; x < 200; ++x) {

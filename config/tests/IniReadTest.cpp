@@ -196,15 +196,30 @@ TEST_F(IniReadTest, RelativeValuesStartFromTheProgramFolder) {
   CIniRead ini(area_.data(), WriteIni().c_str());
   ini.SetProgramFolder((dir_.Path() + "/bin/").c_str());
   ASSERT_TRUE(ini.ReadIniFile(5)) << ini.GetFullText();
-  // The program's own folder, not its parent.
-  EXPECT_EQ(dir_.Path() + "/bin/Pictures\\Panel.bmp", std::string(ini.MainPicture()));
-  EXPECT_EQ(dir_.Path() + "/bin/Nav\\Data", Text(kNavData));
+  // The program's own folder, not its parent; stored with '/' only.
+  EXPECT_EQ(dir_.Path() + "/bin/Pictures/Panel.bmp", std::string(ini.MainPicture()));
+  EXPECT_EQ(dir_.Path() + "/bin/Nav/Data", Text(kNavData));
 
-  char joined[64];
+  char joined[300];
   platform::JoinToFolder("/sim/bin/", 2, "x\\y", joined, sizeof joined);
-  EXPECT_STREQ("/sim/x\\y", joined);
+  EXPECT_STREQ("/sim/x/y", joined);
   platform::JoinToFolder("/sim/bin/", 1, "x", joined, 8);
   EXPECT_STREQ("/sim/bi", joined);
+}
+
+TEST_F(IniReadTest, CompletedPathsAreCutAt259Characters) {
+  const std::string deep = "..\\" + std::string(150, 'a') + "\\" + std::string(150, 'b');
+  Set("DIRECTORY_PATHS", "LogFilePath", deep);
+  Set("DIRECTORY_PATHS", "CompanyRoutes", "..\\Routes\\" + std::string(20, 'c'));
+  CIniRead ini(area_.data(), WriteIni().c_str());
+  ini.SetProgramFolder("/sim/bin/");
+  ASSERT_TRUE(ini.ReadIniFile(5)) << ini.GetFullText();
+  const std::string stored = Text(kLogFilePath);
+  EXPECT_EQ(259u, stored.size());
+  EXPECT_EQ("/sim/bin/" + std::string(150, 'a') + "/" + std::string(99, 'b'), stored);
+  EXPECT_EQ("/sim/bin/Routes/" + std::string(20, 'c'), Text(kCompanyRoutes));
+  // A value that is not program-relative is stored as written.
+  EXPECT_EQ(dir_.File("dirs/NavData"), Text(kNavData));
 }
 
 TEST_F(IniReadTest, RelativeValueUsesTheRunningProgramsFolderByDefault) {

@@ -1,8 +1,7 @@
 // Bitmap fixtures for the control tests: a temporary folder of small .bmp
-// files written through SDL surfaces, each image one solid colour.
+// files written through drawing surfaces, each image one solid colour.
 #pragma once
 
-#include <SDL.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <unistd.h>
@@ -35,12 +34,11 @@ class FixtureFolder {
   void Bitmap(const std::string& relative, int w, int h, uint32_t rgb) {
     const std::filesystem::path path = std::filesystem::path(root_) / relative;
     std::filesystem::create_directories(path.parent_path());
-    SDL_Surface* s = SDL_CreateRGBSurfaceWithFormat(0, w, h, 24, SDL_PIXELFORMAT_RGB24);
-    ASSERT_NE(s, nullptr);
-    SDL_FillRect(s, nullptr, SDL_MapRGB(s->format, (rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF));
+    platform::DrawSurface s;
+    ASSERT_TRUE(s.Create(w, h));
+    s.FillRect(platform::Rect{0, 0, w, h}, (rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
     char error[512] = {};
     ASSERT_TRUE(platform::SaveBitmapFile(s, path.c_str(), error, sizeof error)) << error;
-    SDL_FreeSurface(s);
   }
 
   // Writes raw bytes (broken files).

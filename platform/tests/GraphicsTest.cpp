@@ -8,9 +8,12 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 #include <sys/stat.h>
 
+#include "platform/Events.h"
 #include "platform/FilePath.h"
+#include "platform/Window.h"
 
 namespace {
 
@@ -29,20 +32,17 @@ class GraphicsTest : public ::testing::Test {
 
   // Writes a width x height bitmap whose pixel (x, y) is 0xRRGGBB = x << 16 | y << 8 | 0x40.
   std::string WriteBitmap(const std::string& name, int width, int height) {
-    SDL_Surface* s = SDL_CreateRGBSurfaceWithFormat(0, width, height, 24, SDL_PIXELFORMAT_BGR24);
-    EXPECT_NE(s, nullptr);
+    std::vector<uint32_t> pixels;
     for (int y = 0; y < height; y++) {
-      auto* row = static_cast<Uint8*>(s->pixels) + y * s->pitch;
       for (int x = 0; x < width; x++) {
-        row[x * 3 + 0] = 0x40;                      // blue
-        row[x * 3 + 1] = static_cast<Uint8>(y);      // green
-        row[x * 3 + 2] = static_cast<Uint8>(x);      // red
+        pixels.push_back(static_cast<uint32_t>(x) << 16 | static_cast<uint32_t>(y) << 8 | 0x40);
       }
     }
+    platform::DrawSurface s;
+    EXPECT_TRUE(s.CreateFromPixels(pixels.data(), width, height));
     const std::string path = dir_ + "/" + name;
     char error[512] = {};
     EXPECT_TRUE(platform::SaveBitmapFile(s, path.c_str(), error, sizeof error)) << error;
-    SDL_FreeSurface(s);
     return path;
   }
 
@@ -199,31 +199,49 @@ TEST_F(GraphicsTest, FocusFrameInvertsAlternatePixelsOnTheEdgesOnly) {
   EXPECT_EQ(surface.PixelAt(5, 6), 0u);
 }
 
-TEST_F(GraphicsTest, CopiesARectangleToAWindow) {
-  ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_VIDEO), 0) << SDL_GetError();
-  SDL_Window* window = SDL_CreateWindow("t", 0, 0, 32, 24, SDL_WINDOW_HIDDEN);
-  ASSERT_NE(window, nullptr) << SDL_GetError();
-  platform::DrawSurface surface;
-  ASSERT_TRUE(surface.Create(64, 64));
-  surface.FillRect({10, 10, 20, 20}, 0xAB, 0xCD, 0xEF);
-  ASSERT_TRUE(surface.CopyToWindow(window, {8, 8, 28, 28}, 3, 4));
-  SDL_Surface* target = SDL_GetWindowSurface(window);
-  ASSERT_NE(target, nullptr);
-  auto pixelAt = [target](int x, int y) {
-    Uint32 p = 0;
-    std::memcpy(&p, static_cast<Uint8*>(target->pixels) + y * target->pitch + x * target->format->BytesPerPixel,
-                target->format->BytesPerPixel);
-    Uint8 r, g, b;
-    SDL_GetRGB(p, target->format, &r, &g, &b);
-    return static_cast<uint32_t>(r) << 16 | static_cast<uint32_t>(g) << 8 | b;
-  };
-  EXPECT_EQ(pixelAt(3 + 2, 4 + 2), 0xABCDEFu);   // source (10, 10)
-  EXPECT_EQ(pixelAt(3 + 1, 4 + 2), 0u);          // source (9, 10)
-  EXPECT_EQ(pixelAt(3 + 11, 4 + 11), 0xABCDEFu);  // source (19, 19)
-  EXPECT_EQ(pixelAt(3 + 12, 4 + 11), 0u);
-  EXPECT_FALSE(surface.CopyToWindow(nullptr, {0, 0, 1, 1}, 0, 0));
-  SDL_DestroyWindow(window);
-  SDL_QuitSubSystem(SDL_INIT_VIDEO);
+TEST(Rect, ContainsStrictlyLeavesEveryEdgeOutside) {
+  const platform::Rect r{10, 20, 30, 40};
+  EXPECT_TRUE(r.ContainsStrictly(11, 21));
+  EXPECT_TRUE(r.ContainsStrictly(29, 39));
+  EXPECT_FALSE(r.ContainsStrictly(10, 25));
+  EXPECT_FALSE(r.ContainsStrictly(30, 25));
+  EXPECT_FALSE(r.ContainsStrictly(15, 20));
+  EXPECT_FALSE(r.ContainsStrictly(15, 40));
+  EXPECT_FALSE(platform::Rect{}.ContainsStrictly(0, 0));
+}
+
+TEST_F(GraphicsTest, WindowShowsAPictureRectangleAndFillsOnlyTheRest) {
+  char error[256] = {};
+  ASSERT_TRUE(platform::StartVideo(false, error, sizeof error)) << error;
+  {
+    platform::SdlWindow window;
+    ASSERT_TRUE(window.Create("t", 80, 30, error, sizeof error)) << error;
+    platform::DrawSurface surface;
+    ASSERT_TRUE(surface.Create(64, 64));
+    surface.FillRect({10, 10, 20, 20}, 0xAB, 0xCD, 0xEF);
+    // The source runs past the picture's right edge: that part is background.
+    window.ShowPicture(surface, {8, 8, 68, 28}, 3, 4, 0x102030);
+    SDL_Surface* target = SDL_GetWindowSurface(SDL_GetWindowFromID(window.Id()));
+    ASSERT_NE(target, nullptr);
+    auto pixelAt = [target](int x, int y) {
+      Uint32 p = 0;
+      std::memcpy(&p, static_cast<Uint8*>(target->pixels) + y * target->pitch + x * target->format->BytesPerPixel,
+                  target->format->BytesPerPixel);
+      Uint8 r, g, b;
+      SDL_GetRGB(p, target->format, &r, &g, &b);
+      return static_cast<uint32_t>(r) << 16 | static_cast<uint32_t>(g) << 8 | b;
+    };
+    EXPECT_EQ(pixelAt(3 + 2, 4 + 2), 0xABCDEFu);    // source (10, 10)
+    EXPECT_EQ(pixelAt(3 + 1, 4 + 2), 0u);           // source (9, 10)
+    EXPECT_EQ(pixelAt(3 + 11, 4 + 11), 0xABCDEFu);  // source (19, 19)
+    EXPECT_EQ(pixelAt(3 + 12, 4 + 11), 0u);
+    EXPECT_EQ(pixelAt(2, 10), 0x102030u);   // left of the picture
+    EXPECT_EQ(pixelAt(10, 3), 0x102030u);   // above it
+    EXPECT_EQ(pixelAt(3 + 55, 10), 0u);         // source (63, 14): the picture's last column
+    EXPECT_EQ(pixelAt(3 + 56, 10), 0x102030u);  // right of the picture
+    EXPECT_EQ(pixelAt(39, 4 + 20), 0x102030u);  // below the 20 source rows
+  }
+  platform::StopVideo();
 }
 
 }  // namespace

@@ -3,17 +3,20 @@
 // iterations start (actual start minus due time) and the mean period. A third
 // run posts events from another thread and reports, on stderr, how long they
 // waited for their dispatch.
-#include <SDL.h>
 #include <sys/resource.h>
 
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <thread>
 #include <vector>
 
 #include "platform/Clock.h"
+#include "platform/Events.h"
 #include "platform/MessagePump.h"
+#include "platform/Window.h"
 #include "shell/RTLoop.h"
 
 namespace {
@@ -93,14 +96,14 @@ Result Measure(RTLoop::WaitMode mode, platform::MessagePump* pump) {
 
 // Dispatch latency of events posted from another thread while the loop waits.
 std::vector<double> gDispatchLatency;
-Uint32 gBenchEvent = 0;
-
-void Dispatch(const SDL_Event& event, void* /*context*/) {
-  if (event.type == gBenchEvent) {
-    const auto posted = static_cast<int64_t>(reinterpret_cast<intptr_t>(event.user.data1));
-    gDispatchLatency.push_back(static_cast<double>(platform::SystemClock().Counter() - posted) * 1e-6);
+class LatencyRecorder final : public platform::EventHandler {
+ public:
+  void OnEvent(const platform::Event& event) override {
+    if (event.type == platform::EventType::Wake) {
+      gDispatchLatency.push_back(static_cast<double>(platform::SystemClock().Counter() - event.data) * 1e-6);
+    }
   }
-}
+};
 
 double DispatchP99Ms(platform::MessagePump* pump) {
   std::atomic<bool> done{false};
@@ -109,10 +112,7 @@ double DispatchP99Ms(platform::MessagePump* pump) {
     while (!done.load()) {
       seed = seed * 1103515245u + 12345u;
       std::this_thread::sleep_for(std::chrono::microseconds(3000 + (seed >> 8) % 17000));
-      SDL_Event event{};
-      event.type = gBenchEvent;
-      event.user.data1 = reinterpret_cast<void*>(static_cast<intptr_t>(platform::SystemClock().Counter()));
-      SDL_PushEvent(&event);
+      platform::PostWake(platform::SystemClock().Counter());
     }
   });
   Measure(RTLoop::WaitMode::OsWait, pump);
@@ -130,21 +130,23 @@ double DispatchP99Ms(platform::MessagePump* pump) {
 }  // namespace
 
 int main() {
-  if (SDL_Init(SDL_INIT_EVENTS) != 0) {
-    std::fprintf(stderr, "SDL_Init: %s\n", SDL_GetError());
+  // With a display, a window makes the queue block in the operating system
+  // as it does in the station; headless, the queue is polled every millisecond.
+  char error[256];
+  const char* driver = std::getenv("SDL_VIDEODRIVER");
+  const bool display = std::getenv("DISPLAY") != nullptr && (driver == nullptr || std::strcmp(driver, "dummy") != 0) &&
+                       platform::StartVideo(false, error, sizeof error);
+  if (!display && !platform::StartEvents(error, sizeof error)) {
+    std::fprintf(stderr, "event queue: %s\n", error);
     return 1;
   }
-  gBenchEvent = SDL_RegisterEvents(1);
-  // With a display, a window makes SDL block in the operating system as it
-  // does in the station; headless, SDL polls its queue every millisecond.
-  SDL_Window* window = nullptr;
-  const char* driver = SDL_getenv("SDL_VIDEODRIVER");
-  if (SDL_getenv("DISPLAY") != nullptr && (driver == nullptr || SDL_strcmp(driver, "dummy") != 0) &&
-      SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) {
-    window = SDL_CreateWindow("rtloop_bench", 0, 0, 64, 64, 0);
+  platform::SdlWindow window;
+  if (display) {
+    window.Create("rtloop_bench", 64, 64, error, sizeof error);
   }
-  std::fprintf(stderr, "message queue: %s\n", window != nullptr ? "window" : "headless");
-  platform::SdlMessagePump pump(&Dispatch, nullptr);
+  std::fprintf(stderr, "message queue: %s\n", window.IsOpen() ? "window" : "headless");
+  LatencyRecorder recorder;
+  platform::SdlMessagePump pump(&recorder);
 
   const Result os = Measure(RTLoop::WaitMode::OsWait, &pump);
   const Result busy = Measure(RTLoop::WaitMode::BusyWait, &pump);
@@ -157,9 +159,7 @@ int main() {
   std::printf("late_p99_ms_busy_wait=%.3f\n", busy.lateP99Ms);
   std::printf("period_mean_ms_os_wait=%.3f\n", os.meanPeriodMs);
   std::fprintf(stderr, "dispatch_p99_ms_os_wait=%.3f (%zu events)\n", dispatchP99, gDispatchLatency.size());
-  if (window != nullptr) {
-    SDL_DestroyWindow(window);
-  }
-  SDL_Quit();
+  window.Destroy();
+  platform::StopVideo();
   return 0;
 }

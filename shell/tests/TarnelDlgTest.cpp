@@ -20,10 +20,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A window whose keys, focus, show state and rectangle the test sets.
+// A window whose keys, focus, show state and rectangle the test sets; it
+// keeps the last picture shown.
 class FakeWindow : public platform::WindowPort {
  public:
-  bool keys[7] = {};
+  bool keys[platform::kKeyCount] = {};
   bool focus = true;
   bool minimised = false;
   platform::Rect rect{0, 0, CTarnelDlg::kClientWidth, CTarnelDlg::kClientHeight};
@@ -37,8 +38,17 @@ class FakeWindow : public platform::WindowPort {
   platform::Rect GetClientRect() const override { return {0, 0, rect.Width(), rect.Height()}; }
   int GetFrameWidth() const override { return 0; }
   void SetTitle(const char* text) override { std::snprintf(title, sizeof title, "%s", text); }
-  SDL_Window* Handle() const override { return nullptr; }
-  void Present() override {}
+  void ShowPicture(const platform::DrawSurface& picture, const platform::Rect& source, int destX, int destY,
+                   uint32_t background) override {
+    shown++;
+    shownSource = source;
+    shownAt = {destX, destY, destX + picture.Width(), destY + picture.Height()};
+    shownBackground = background;
+  }
+  int shown = 0;
+  platform::Rect shownSource;
+  platform::Rect shownAt;
+  uint32_t shownBackground = 0;
 };
 
 class TarnelDlgTest : public ::testing::Test {
@@ -52,12 +62,11 @@ class TarnelDlgTest : public ::testing::Test {
     const char* bin = std::getenv("TARNEL_BIN_DIR");
     art_ = bin != nullptr ? std::string(bin) + "/CockpitBitmaps" : std::string("CockpitBitmaps");
     picture_ = (folder_ / "Panel.bmp").string();
-    SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormat(0, 1880, 1300, 32, SDL_PIXELFORMAT_XRGB8888);
-    ASSERT_NE(surface, nullptr);
-    SDL_FillRect(surface, nullptr, SDL_MapRGB(surface->format, 40, 60, 80));
+    platform::DrawSurface surface;
+    ASSERT_TRUE(surface.Create(1880, 1300));
+    surface.FillRect(platform::Rect{0, 0, 1880, 1300}, 40, 60, 80);
     char error[256];
     ASSERT_TRUE(platform::SaveBitmapFile(surface, picture_.c_str(), error, sizeof error)) << error;
-    SDL_FreeSurface(surface);
     dialog_ = std::make_unique<CTarnelDlg>();
   }
 
@@ -186,6 +195,71 @@ TEST_F(TarnelDlgTest, KeyboardScrollingOrderAndClamping) {
   EXPECT_EQ(0, dialog_->GetScrollY());
 }
 
+// Key events as the window system delivers them.
+void Press(CTarnelDlg& dialog, platform::Key key, platform::EventType type = platform::EventType::KeyDown,
+           bool repeat = false) {
+  platform::Event event;
+  event.type = type;
+  event.key = key;
+  event.repeat = repeat;
+  dialog.HandleEvent(event);
+}
+
+TEST_F(TarnelDlgTest, ArrowTapsShorterThanAnIterationEachScrollOneStep) {
+  ASSERT_TRUE(Start(picture_));
+  dialog_->ReadWindowRect();
+  Iterate(20);
+  const int y = dialog_->GetScrollY();
+  // A tap between two polls: the key is up again when the keyboard is polled.
+  Press(*dialog_, platform::Key::Down);
+  Press(*dialog_, platform::Key::Down, platform::EventType::KeyUp);
+  Iterate(1);
+  EXPECT_EQ(y + 20, dialog_->GetScrollY());
+  Iterate(1);
+  EXPECT_EQ(y + 20, dialog_->GetScrollY()) << "a tap counts once";
+  // Two taps inside one iteration give two steps, one per poll.
+  Press(*dialog_, platform::Key::Down);
+  Press(*dialog_, platform::Key::Down);
+  Iterate(3);
+  EXPECT_EQ(y + 60, dialog_->GetScrollY());
+  // A held key scrolls once per poll as before: its own press and the
+  // keyboard's repeats add nothing.
+  Press(*dialog_, platform::Key::Down);
+  window_.Hold(platform::Key::Down);
+  Press(*dialog_, platform::Key::Down, platform::EventType::KeyDown, true);
+  Iterate(3);
+  window_.Hold(platform::Key::Down, false);
+  Iterate(2);
+  EXPECT_EQ(y + 120, dialog_->GetScrollY());
+  // A tap against a held key later in the order waits for that key's release.
+  const int x = dialog_->GetScrollX();
+  window_.Hold(platform::Key::Right);
+  Press(*dialog_, platform::Key::Up);
+  Iterate(1);
+  EXPECT_EQ(x + 20, dialog_->GetScrollX());
+  EXPECT_EQ(y + 120, dialog_->GetScrollY());
+  window_.Hold(platform::Key::Right, false);
+  Iterate(1);
+  EXPECT_EQ(y + 100, dialog_->GetScrollY());
+}
+
+TEST_F(TarnelDlgTest, PaintShowsTheScrolledPictureAtTheViewOrigin) {
+  ASSERT_TRUE(Start(picture_));
+  const int before = window_.shown;
+  dialog_->OnPaint();
+  EXPECT_EQ(before + 1, window_.shown);
+  EXPECT_EQ(605, window_.shownSource.left);
+  EXPECT_EQ(5, window_.shownSource.top);
+  EXPECT_EQ(605 + 1880, window_.shownSource.right);
+  EXPECT_EQ(14, window_.shownAt.left);
+  EXPECT_EQ(3, window_.shownAt.top);
+  EXPECT_EQ(0xD4D0C8u, window_.shownBackground);
+  // The painting inhibit byte stops it.
+  Base()[generic_area::kPaintInhibit] = 1;
+  dialog_->OnPaint();
+  EXPECT_EQ(before + 1, window_.shown);
+}
+
 TEST_F(TarnelDlgTest, MouseDragWheelAndRightButtonStates) {
   ASSERT_TRUE(Start(picture_));
   dialog_->ReadWindowRect();
@@ -250,9 +324,7 @@ class ClosingDialog : public CTarnelDlg {
   void OnRealTimeIteration() override {
     CTarnelDlg::OnRealTimeIteration();
     if (GetIterationCount() == 3) {
-      SDL_Event quit{};
-      quit.type = SDL_QUIT;
-      SDL_PushEvent(&quit);
+      platform::PostQuit();
     }
   }
 };

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -164,6 +165,120 @@ TEST(TarnelGui, OxygenButtonClickReachesSharedMemoryAndLampShowsOnScreen) {
 
   // Closing the station (SIGTERM) ends it normally.
   EXPECT_EQ(0, station.Stop());
+}
+
+// The modal boxes on a bare X server (no window manager): the about box on
+// F1 and the start-up error box appear with their text and close with a key.
+class TarnelBoxTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const std::string xvfb = FindOnPath("Xvfb");
+    if (xvfb.empty() || FindOnPath("xdotool").empty() || FindOnPath("xwd").empty()) {
+      GTEST_SKIP() << "Xvfb, xdotool or xwd is not installed: the boxes were not checked";
+    }
+    tarnel_ = BinPath("tarnel");
+    ASSERT_TRUE(process_test::IsExecutable(tarnel_)) << tarnel_;
+    bin_ = tarnel_.substr(0, tarnel_.rfind('/'));
+    prefix_ = test_support::UseUniqueShmPrefix();
+    ASSERT_TRUE(server_.Start(xvfb));
+  }
+
+  void StartStation(const std::string& ini) {
+    log_ = "/tmp/tarnel_box_" + prefix_ + ".log";
+    ASSERT_TRUE(station_.Start({tarnel_, "--ini", ini},
+                               {"DISPLAY=" + server_.Display(), "SDL_VIDEODRIVER=x11", "TARNEL_SHM_PREFIX=" + prefix_},
+                               log_));
+  }
+
+  // The first window whose name matches, waiting for it; "" when none came.
+  std::string FindWindow(const std::string& name, int timeoutMs = 15000) {
+    std::string id;
+    WaitFor(
+        [&] {
+          id = server_.Run("xdotool search --name '" + name + "'");
+          return !id.empty() || !station_.Running();
+        },
+        timeoutMs);
+    return id.substr(0, id.find('\n'));
+  }
+
+  // Dark (text) pixels inside the window on the screen.
+  int DarkPixelsIn(const std::string& window) {
+    const std::string geometry = server_.Run("xdotool getwindowgeometry --shell " + window);
+    auto value = [&](const char* key) {
+      std::size_t at = geometry.find(key);
+      return at == std::string::npos ? 0 : std::atoi(geometry.c_str() + at + std::strlen(key));
+    };
+    const int x = value("X="), y = value("Y="), w = value("WIDTH="), h = value("HEIGHT=");
+    Screenshot shot;
+    if (w <= 0 || h <= 0 || !shot.Take(server_)) {
+      return 0;
+    }
+    int dark = 0;
+    for (int j = y; j < y + h && j < shot.Height(); j++) {
+      for (int i = x; i < x + w && i < shot.Width(); i++) {
+        const std::string pixel = shot.Pixel(i, j);
+        dark += pixel.size() >= 3 && static_cast<unsigned char>(pixel[0]) < 0x50 &&
+                        static_cast<unsigned char>(pixel[1]) < 0x50 && static_cast<unsigned char>(pixel[2]) < 0x50
+                    ? 1
+                    : 0;
+      }
+    }
+    return dark;
+  }
+
+  // The box shows text and closes with the key; the station runs on.
+  void CheckBoxClosesWith(const std::string& box, const char* key) {
+    ASSERT_FALSE(box.empty()) << "no box appeared; see " << log_;
+    EXPECT_TRUE(WaitFor([&] { return DarkPixelsIn(box) > 40; }, 5000)) << "the box shows no text";
+    server_.Run(std::string("xdotool key --window ") + box + " " + key);
+    EXPECT_TRUE(WaitFor([&] { return server_.Run("xdotool getwindowname " + box).empty(); }, 5000))
+        << "the box did not close with " << key;
+    EXPECT_TRUE(station_.Running());
+  }
+
+  std::string tarnel_;
+  std::string bin_;
+  std::string prefix_;
+  std::string log_;
+  PrivateXServer server_;
+  ChildProcess station_;
+};
+
+TEST_F(TarnelBoxTest, AboutBoxOnF1ShowsAndClosesWithEnter) {
+  StartStation(bin_ + "/Tarnel.ini");
+  const std::string window = FindWindow("QX-P-0077");
+  ASSERT_FALSE(window.empty()) << "tarnel did not start; see " << log_;
+  // The start-up finishes first: the banner takes the focus while it opens.
+  GenericSimShm area;
+  ASSERT_TRUE(area.IsValid()) << area.GetErrorText();
+  ASSERT_TRUE(WaitFor([&] { return area.GetBase()[banner_record::kSuccess] == 1; }, 15000));
+  // Like an operator, press again when a busy machine lost the first press.
+  std::string box;
+  for (int attempt = 0; attempt < 5 && box.empty(); attempt++) {
+    server_.Run("xdotool windowfocus --sync " + window + " key F1");
+    box = FindWindow("^About Tarnel$", 3000);
+  }
+  CheckBoxClosesWith(box, "Return");
+  EXPECT_EQ(0, station_.Stop());
+}
+
+TEST_F(TarnelBoxTest, StartupErrorBoxShowsAndClosesWithEscape) {
+  const std::string ini = "/tmp/tarnel_box_" + prefix_ + ".ini";
+  {
+    std::FILE* f = std::fopen(ini.c_str(), "w");
+    ASSERT_NE(f, nullptr);
+    std::fprintf(f, "[DIRECTORY_PATHS]\nCockpitPanelBitMaps = %s/CockpitBitmaps\n[FILES]\nMainPicture = %s\n",
+                 bin_.c_str(), "/no/such/Panel.bmp");
+    std::fclose(f);
+  }
+  StartStation(ini);
+  // The title of the station's window is set before the picture fails, so
+  // only the box is named "Tarnel" by then.
+  ASSERT_FALSE(FindWindow("QX-P-0077").empty()) << "tarnel did not start; see " << log_;
+  CheckBoxClosesWith(FindWindow("^Tarnel$"), "Escape");
+  EXPECT_EQ(1, station_.Stop()) << "a failed start ends with status 1";
+  std::remove(ini.c_str());
 }
 
 }  // namespace

@@ -1,9 +1,10 @@
 // Child processes for the tests that run the programs: start a program with extra
 // environment settings, wait for it with a time limit, stop it; and a private
-// X server (Xvfb) on a free display number.
+// X server (Xvfb) on a display number the server chooses itself.
 #pragma once
 
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/stat.h>
@@ -80,10 +81,11 @@ class ChildProcess {
 
   // Starts the program with this process's environment plus the settings
   // ("NAME=value", replacing any of the same name); output goes to outFile
-  // (or /dev/null); it runs in workDir when one is given. False when it
-  // cannot be started.
+  // (or /dev/null); it runs in workDir when one is given; passFd, when not
+  // -1, is open in the program as descriptor 3. False when it cannot be
+  // started.
   bool Start(const std::vector<std::string>& args, const std::vector<std::string>& settings,
-             const std::string& outFile = "/dev/null", const std::string& workDir = "") {
+             const std::string& outFile = "/dev/null", const std::string& workDir = "", int passFd = -1) {
     std::vector<std::string> env;
     for (char** e = environ; *e != nullptr; ++e) {
       std::string entry = *e;
@@ -111,6 +113,9 @@ class ChildProcess {
     posix_spawn_file_actions_adddup2(&actions, 1, 2);
     if (!workDir.empty()) {
       posix_spawn_file_actions_addchdir_np(&actions, workDir.c_str());
+    }
+    if (passFd >= 0) {
+      posix_spawn_file_actions_adddup2(&actions, passFd, 3);
     }
     int rc = posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), envp.data());
     posix_spawn_file_actions_destroy(&actions);
@@ -156,30 +161,47 @@ class ChildProcess {
   bool exited_ = false;
 };
 
-// A private X server on the first free display number from a start derived
-// from the process id.
+// A private X server. Xvfb picks a free display number itself and writes it
+// to a pipe (-displayfd), so two runs started at the same moment never share
+// a display.
 class PrivateXServer {
  public:
   bool Start(const std::string& xvfb) {
-    for (int attempt = 0; attempt < 50; ++attempt) {
-      const int number = 100 + (static_cast<int>(::getpid()) + attempt * 7) % 800;
-      const std::string socket = "/tmp/.X11-unix/X" + std::to_string(number);
-      const std::string lock = "/tmp/.X" + std::to_string(number) + "-lock";
-      if (::access(socket.c_str(), F_OK) == 0 || ::access(lock.c_str(), F_OK) == 0) {
-        continue;
-      }
-      display_ = ":" + std::to_string(number);
-      if (!server_.Start({xvfb, display_, "-screen", "0", "1024x768x24", "-nolisten", "tcp"}, {})) {
-        return false;
-      }
-      if (WaitFor([&] { return ::access(socket.c_str(), F_OK) == 0 || !server_.Running(); }, 10000) &&
-          server_.Running()) {
-        return true;
-      }
-      server_.Stop();  // lost the number to another server: try the next
-    }
     display_.clear();
-    return false;
+    int fds[2];
+    if (::pipe2(fds, O_CLOEXEC) != 0) {
+      return false;
+    }
+    // Descriptor 3 in the server; keep the write end above it so that the
+    // dup2 onto 3 always makes a fresh descriptor without close-on-exec.
+    const int writeEnd = ::fcntl(fds[1], F_DUPFD_CLOEXEC, 10);
+    ::close(fds[1]);
+    const bool started = writeEnd >= 0 && server_.Start({xvfb, "-displayfd", "3", "-screen", "0", "1024x768x24",
+                                                         "-nolisten", "tcp"},
+                                                        {}, "/dev/null", "", writeEnd);
+    if (writeEnd >= 0) {
+      ::close(writeEnd);
+    }
+    std::string number;
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(15);
+    while (started && number.find('\n') == std::string::npos && std::chrono::steady_clock::now() < end) {
+      pollfd p{fds[0], POLLIN, 0};
+      if (::poll(&p, 1, 100) > 0) {
+        char buffer[32];
+        const ssize_t n = ::read(fds[0], buffer, sizeof buffer);
+        if (n <= 0) {
+          break;  // the server ended without naming a display
+        }
+        number.append(buffer, static_cast<std::size_t>(n));
+      }
+    }
+    ::close(fds[0]);
+    if (number.empty() || number.find('\n') == std::string::npos || !server_.Running()) {
+      server_.Stop();
+      return false;
+    }
+    display_ = ":" + number.substr(0, number.find('\n'));
+    return true;
   }
   const std::string& Display() const { return display_; }
 

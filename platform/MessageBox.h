@@ -1,0 +1,20 @@
+// Modal message boxes: a text with an OK button. The system's message box is
+// tried first, except on X11; when it cannot be shown, and always on X11
+// (where a bare X server without a window manager, as on a kiosk, may never
+// show it), a window of our own shows the text and closes with its OK button,
+// Enter, Escape or its close box.
+#pragma once
+
+namespace platform {
+
+enum class BoxKind { Information, Error };
+enum class BoxShown { None, System, OwnWindow };
+
+// Shows the box and returns when it has been closed. Nothing is shown while
+// the display is a headless one (dummy or offscreen driver) or none is open.
+BoxShown ShowMessageBox(BoxKind kind, const char* title, const char* text);
+
+// Writes "title: text" to stderr, then shows the text in an error box.
+void ShowErrorBox(const char* title, const char* text);
+
+}  // namespace platform
