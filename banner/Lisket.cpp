@@ -52,6 +52,8 @@ int CLisketApp::Run(int argc, char** argv) {
   sigemptyset(&action.sa_mask);
   sigaction(SIGTERM, &action, nullptr);
   sigaction(SIGINT, &action, nullptr);
+  sigaction(SIGHUP, &action, nullptr);
+  sigaction(SIGQUIT, &action, nullptr);
 
   char error[512];
   if (!platform::StartVideo(true, error, sizeof error)) {

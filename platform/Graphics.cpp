@@ -35,11 +35,13 @@ uint32_t ReadLe(const unsigned char* p, int bytes) {
   return value;
 }
 
-// Checks the headers of a .bmp file before SDL reads it: a damaged header
-// must not make the loader allocate a huge picture or read past the file.
-// Null when the file looks sound, otherwise the reason.
-const char* CheckBitmapHeader(const char* path, long long fileSize) {
-  constexpr long long kMaxSide = 32768;
+// Checks the headers of a .bmp file before SDL reads it: a damaged or hostile
+// header must not make the loader allocate a huge picture or read past the
+// file, whatever its compression and bit depth (a small run-length file or a
+// sparse one can claim any size). Null when the file looks sound, otherwise
+// the reason (in reason, for the size refusal).
+const char* CheckBitmapHeader(const char* path, long long fileSize, long long maxSide, char* reason,
+                              std::size_t reasonSize) {
   unsigned char header[54] = {};
   std::FILE* file = std::fopen(path, "rb");
   if (file == nullptr) {
@@ -71,9 +73,13 @@ const char* CheckBitmapHeader(const char* path, long long fileSize) {
   if (height < 0) {
     height = -height;
   }
-  if (width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide || bitsPerPixel == 0 ||
-      bitsPerPixel > 32) {
+  if (width <= 0 || height <= 0 || bitsPerPixel == 0 || bitsPerPixel > 32) {
     return "Bitmap size out of range";
+  }
+  if (width > maxSide || height > maxSide) {
+    std::snprintf(reason, reasonSize, "Bitmap of %lld x %lld pixels refused: at most %lld x %lld here", width,
+                  height, maxSide, maxSide);
+    return reason;
   }
   // Uncompressed rows: check the pixels fit in the file.
   if (compression == 0 || compression == 3 || compression == 6) {
@@ -86,7 +92,7 @@ const char* CheckBitmapHeader(const char* path, long long fileSize) {
 }
 
 // Loads and converts a .bmp file; null with the error text on failure.
-SDL_Surface* LoadConverted(const char* path, char* error, std::size_t errorSize) {
+SDL_Surface* LoadConverted(const char* path, long long maxSide, char* error, std::size_t errorSize) {
   if (path == nullptr || path[0] == '\0') {
     SetError(error, errorSize, path, "No file name");
     return nullptr;
@@ -109,7 +115,9 @@ SDL_Surface* LoadConverted(const char* path, char* error, std::size_t errorSize)
     SetError(error, errorSize, path, S_ISDIR(st.st_mode) ? std::strerror(EISDIR) : "Not a regular file");
     return nullptr;
   }
-  if (const char* reason = CheckBitmapHeader(resolved, static_cast<long long>(st.st_size))) {
+  char refusal[128];
+  if (const char* reason =
+          CheckBitmapHeader(resolved, static_cast<long long>(st.st_size), maxSide, refusal, sizeof refusal)) {
     SetError(error, errorSize, path, reason);
     return nullptr;
   }
@@ -145,7 +153,7 @@ Bitmap& Bitmap::operator=(Bitmap&& other) noexcept {
 
 bool Bitmap::Load(const char* path, char* error, std::size_t errorSize) {
   Release();
-  surface_ = Opaque(LoadConverted(path, error, errorSize));
+  surface_ = Opaque(LoadConverted(path, kMaxSide, error, errorSize));
   return surface_ != nullptr;
 }
 
@@ -191,7 +199,7 @@ bool DrawSurface::CreateFromPixels(const uint32_t* pixels, int width, int height
 }
 
 bool DrawSurface::LoadPicture(const char* path, char* error, std::size_t errorSize) {
-  SDL_Surface* picture = LoadConverted(path, error, errorSize);
+  SDL_Surface* picture = LoadConverted(path, kMaxPictureSide, error, errorSize);
   if (picture == nullptr) {
     return false;
   }

@@ -26,6 +26,10 @@ struct Rect {
 // drawing format. Owns its pixels; released by its owner (or its destructor).
 class Bitmap {
  public:
+  // The largest control image loaded, in pixels per side: a file claiming
+  // more is refused before anything is decoded.
+  static constexpr int kMaxSide = 1024;
+
   Bitmap() = default;
   ~Bitmap();
   Bitmap(const Bitmap&) = delete;
@@ -50,6 +54,10 @@ class Bitmap {
 // unchanged (no stretching, no transparency).
 class DrawSurface {
  public:
+  // The largest picture loaded, in pixels per side (the overhead picture is
+  // 1880 x 1300): a file claiming more is refused before it is decoded.
+  static constexpr int kMaxPictureSide = 4096;
+
   DrawSurface() = default;
   ~DrawSurface();
   DrawSurface(const DrawSurface&) = delete;

@@ -1,5 +1,8 @@
 #include "shell/TarnelApp.h"
 
+#include <signal.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstring>
 #include <new>
@@ -68,6 +71,13 @@ int CTarnelApp::Run(int argc, char** argv) {
     std::fprintf(stderr, "tarnel: cannot open the display: %s\n", error);
     return 1;
   }
+  // A closed terminal (SIGHUP) and SIGQUIT close it the same way, so that the
+  // segments are released.
+  struct sigaction asTerm = {};
+  asTerm.sa_handler = [](int) { ::kill(::getpid(), SIGTERM); };
+  sigemptyset(&asTerm.sa_mask);
+  sigaction(SIGHUP, &asTerm, nullptr);
+  sigaction(SIGQUIT, &asTerm, nullptr);
   int status = 1;
   {
     platform::SdlWindow window;

@@ -9,10 +9,11 @@ tools/ensure-packages.sh
 build="${TARNEL_FUZZ_BUILD_DIR:-build-fuzz}"
 seconds="${TARNEL_FUZZ_SECONDS:-60}"
 panel_seconds="${TARNEL_PANEL_FUZZ_SECONDS:-45}"
+bitmap_seconds="${TARNEL_BITMAP_FUZZ_SECONDS:-30}"
 
 CC=clang CXX=clang++ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DTARNEL_FUZZ=ON -DTARNEL_SANITIZE=ON -DTARNEL_BUILD_TESTS=OFF -DTARNEL_BUILD_BENCHMARKS=OFF >/dev/null
-cmake --build "$build" -j2 --target IniReaderFuzz PanelFuzz
+cmake --build "$build" -j2 --target IniReaderFuzz PanelFuzz BitmapFuzz
 
 # Seed corpus: a few small ini files of the program's own shape.
 corpus="$build/corpus/IniReaderFuzz"
@@ -36,3 +37,13 @@ echo "PanelFuzz: ${panel_seconds} s"
 TARNEL_FUZZ_WRITE_SEEDS=corpus/PanelFuzz ./bin/PanelFuzz -runs=0 >/dev/null 2>&1 || true
 ./bin/PanelFuzz -max_total_time="$panel_seconds" -max_len=4096 -timeout=10 -print_final_stats=1 \
   "corpus/PanelFuzz"
+
+# The bitmap loader: seeds are a few of the generated control images.
+rm -rf corpus/BitmapFuzz
+mkdir -p corpus/BitmapFuzz
+mapfile -t seeds < <(find bin/CockpitBitmaps -name '*.bmp' -size -4k | sort)
+step=$(( ${#seeds[@]} / 8 + 1 ))
+for ((i = 0; i < ${#seeds[@]}; i += step)); do cp "${seeds[$i]}" "corpus/BitmapFuzz/seed$i.bmp"; done
+echo "BitmapFuzz: ${bitmap_seconds} s"
+./bin/BitmapFuzz -max_total_time="$bitmap_seconds" -max_len=16384 -timeout=10 -rss_limit_mb=1024 \
+  -print_final_stats=1 "corpus/BitmapFuzz"

@@ -157,10 +157,13 @@ TEST_F(GraphicsTest, BadFilesFailWithThePathAndTheReason) {
   // A header claiming 30000 x 30000 pixels in a file of a few hundred bytes.
   std::string huge = good;
   huge[18] = 0x30, huge[19] = 0x75, huge[22] = 0x30, huge[23] = 0x75;
-  expectFailure(WriteBytes("huge.bmp", huge), "truncated");
+  expectFailure(WriteBytes("huge.bmp", huge), "Bitmap of 30000 x 30000 pixels refused");
   std::string wide = good;
   wide[21] = 0x7f;  // width 2^31 - ...
-  expectFailure(WriteBytes("wide.bmp", wide), "out of range");
+  expectFailure(WriteBytes("wide.bmp", wide), "refused");
+  std::string negative = good;
+  negative[21] = static_cast<char>(0x80);  // width below zero
+  expectFailure(WriteBytes("negative.bmp", negative), "out of range");
 
   EXPECT_FALSE(bitmap.Load(nullptr, error, sizeof error));
   EXPECT_FALSE(bitmap.Load("", error, sizeof error));
@@ -174,6 +177,50 @@ TEST_F(GraphicsTest, BadFilesFailWithThePathAndTheReason) {
   ASSERT_TRUE(surface.LoadPicture((dir_ + "/GOOD.BMP").c_str(), error, sizeof error)) << error;
   EXPECT_EQ(surface.Width(), 20);
   EXPECT_EQ(surface.PixelAt(3, 5), Pixel(3, 5));
+}
+
+// Files that claim a huge picture in a few bytes, whatever their compression
+// or depth, are refused before anything is decoded; a picture may be larger
+// than a control image.
+TEST_F(GraphicsTest, BitmapBombsAreRefusedBeforeDecoding) {
+  // A 1,080-byte run-length file of 8 bits claiming 32768 x 32768 pixels.
+  std::string rle(1080, '\0');
+  const auto put32 = [&](std::string& b, int at, uint32_t v) {
+    for (int i = 0; i < 4; i++) b[at + i] = static_cast<char>(v >> (8 * i));
+  };
+  rle[0] = 'B', rle[1] = 'M';
+  put32(rle, 2, 1080);
+  put32(rle, 10, 54 + 1024);
+  put32(rle, 14, 40);
+  put32(rle, 18, 32768);
+  put32(rle, 22, 32768);
+  rle[26] = 1, rle[28] = 8;
+  put32(rle, 30, 1);  // RLE8
+  char error[512] = {};
+  platform::Bitmap bitmap;
+  const std::string rlePath = WriteBytes("bomb.bmp", rle);
+  EXPECT_FALSE(bitmap.Load(rlePath.c_str(), error, sizeof error));
+  EXPECT_NE(std::string(error).find(rlePath + " : Bitmap of 32768 x 32768 pixels refused"), std::string::npos)
+      << error;
+  platform::DrawSurface picture;
+  EXPECT_FALSE(picture.LoadPicture(rlePath.c_str(), error, sizeof error));
+
+  // A sparse 1-bit file whose size matches its claim.
+  std::string oneBit = rle.substr(0, 62);
+  put32(oneBit, 10, 62);
+  put32(oneBit, 18, 30000);
+  put32(oneBit, 22, 30000);
+  oneBit[28] = 1;
+  put32(oneBit, 30, 0);
+  const std::string sparse = WriteBytes("sparse.bmp", oneBit);
+  ASSERT_EQ(::truncate(sparse.c_str(), 62 + 3752LL * 30000), 0);
+  EXPECT_FALSE(picture.LoadPicture(sparse.c_str(), error, sizeof error));
+  EXPECT_NE(std::string(error).find("refused"), std::string::npos) << error;
+
+  // Just over a control image's bound; a picture of that size loads.
+  const std::string wide = WriteBitmap("wide.bmp", platform::Bitmap::kMaxSide + 1, 2);
+  EXPECT_FALSE(bitmap.Load(wide.c_str(), error, sizeof error));
+  EXPECT_TRUE(picture.LoadPicture(wide.c_str(), error, sizeof error)) << error;
 }
 
 TEST_F(GraphicsTest, FocusFrameInvertsAlternatePixelsOnTheEdgesOnly) {

@@ -163,8 +163,10 @@ TEST(TarnelGui, OxygenButtonClickReachesSharedMemoryAndLampShowsOnScreen) {
       8000))
       << "the lamp did not light the button on screen";
 
-  // Closing the station (SIGTERM) ends it normally.
-  EXPECT_EQ(0, station.Stop());
+  // A closed terminal (SIGHUP) ends it as SIGTERM does: normally, the
+  // segments released.
+  EXPECT_EQ(0, station.Stop(SIGHUP));
+  EXPECT_EQ(1, area.GetUserCount());
 }
 
 // The modal boxes on a bare X server (no window manager): the about box on

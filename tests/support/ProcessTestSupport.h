@@ -136,12 +136,13 @@ class ChildProcess {
   }
   // The exit code, or -1 while running or when it died of a signal.
   int ExitCode() const { return exited_ && WIFEXITED(status_) ? WEXITSTATUS(status_) : -1; }
-  // SIGTERM, then SIGKILL after 3 s. Returns the exit code after SIGTERM.
-  int Stop() {
+  // The signal (SIGTERM unless given), then SIGKILL after 3 s. Returns the
+  // exit code after the signal.
+  int Stop(int signal = SIGTERM) {
     if (pid_ <= 0 || exited_) {
       return ExitCode();
     }
-    ::kill(pid_, SIGTERM);
+    ::kill(pid_, signal);
     if (!WaitExit(3000)) {
       ::kill(pid_, SIGKILL);
       Reap(true);
