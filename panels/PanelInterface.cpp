@@ -46,8 +46,10 @@ class FieldWalk {
         Input(r.lowerLamp, label, " lower lamp", "lit when non-zero");
       }
       Input(r.shownLamp, label, " lamp (display-only mode)", "lit when non-zero");
-      Output(r.output, FieldType::kU8, label, " position",
-             r.momentary ? "1 while held in, else 0" : "1 in, 0 out");
+      char position[96];
+      FormatBounded(position, sizeof position, "%s%s", r.momentary ? "1 while held in, else 0" : "1 in, 0 out",
+                    r.presentWhile != kNoField ? "; 0 while the button is absent" : "");
+      Output(r.output, FieldType::kU8, label, " position", position);
     }
     for (size_t i = 0; i < tables_.guarded.size(); i++) {
       const GuardedRow& r = tables_.guarded[i];

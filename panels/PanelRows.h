@@ -36,11 +36,15 @@ struct RowBase {
   Place at;
   uint8_t drawnIn = kDrawnInBoth;
   int16_t number = -1;  // control number; -1: the row's index
+  // Input flag without which the control is absent (not served, not drawn);
+  // kNoField: always present. The panel's own steps honour it.
+  BlockField presentWhile = kNoField;
 
   constexpr Row Named(const char* name) const { return With([&](Row& r) { r.label = name; }); }
   constexpr Row A320Image(const char* name) const { return With([&](Row& r) { r.image320 = name; }); }
   constexpr Row Drawn(DrawnIn layouts) const { return With([&](Row& r) { r.drawnIn = layouts; }); }
   constexpr Row Number(int n) const { return With([&](Row& r) { r.number = int16_t(n); }); }
+  constexpr Row PresentWhile(BlockField flag) const { return With([&](Row& r) { r.presentWhile = flag; }); }
 
   constexpr const char* ImageFor(PanelLayout layout) const {
     return layout == kLayoutA320 && image320 != nullptr ? image320 : image;

@@ -520,7 +520,8 @@ void SubPanel::DrawControls(platform::DrawSurface& surface) {
   }
   for (size_t i = 0; i < controls_.lights.size(); i++) DrawLight(int(i), surface);
   for (size_t i = 0; i < controls_.rotaries.size(); i++) {
-    if (tables_->rotaries[i].IsDrawnIn(layout_)) controls_.rotaries[i].Draw(surface);
+    // A rotary knob draws its selected image through its paint hook.
+    if (tables_->rotaries[i].IsDrawnIn(layout_)) controls_.rotaries[i].Paint(surface);
   }
 }
 

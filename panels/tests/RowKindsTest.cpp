@@ -186,6 +186,7 @@ TEST_F(RowKinds, DisplayShowsClampedNumbersWhateverTheFloat) {
     EXPECT_EQ(Shown(), shown[i]) << values[i];
   }
   EXPECT_TRUE(panel.rotaries[0].IsValid());
+  EXPECT_TRUE(h.AnyPixel(panel.rotaries[0]));
 }
 
 TEST_F(RowKinds, LampTestLightsButtonsGuardedButtonsAndLights) {
