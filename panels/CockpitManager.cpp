@@ -16,7 +16,9 @@ CockpitManager::CockpitManager() : PanelManager(kPanelCount) {
   gRevisions.RegisterOnce();
   RegisterControlRevisions();
   // One line per sub-panel.
+  Plug(adiru_);
   Plug(oxygen_);
+  Plug(gpws_);
 
   if (!gPanelRevisionsRegistered) {
     gPanelRevisionsRegistered = true;

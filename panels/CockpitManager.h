@@ -9,6 +9,8 @@
 
 #include <cstdint>
 
+#include "panels/A330_AdiruPanel.h"
+#include "panels/A330_GpwsPanel.h"
 #include "panels/A330_Oxygen.h"
 #include "panels/BasePanel.h"
 #include "panels/PanelCatalogue.h"
@@ -50,5 +52,7 @@ class CockpitManager : public PanelManager {
   BasePanel* panels_[kMaxPanels] = {};
 
   // Sub-panels, held by value.
+  CA330_AdiruPanel adiru_;
   COxygenPanel oxygen_;
+  CGpwsPanel gpws_;
 };
