@@ -18,6 +18,7 @@ CockpitManager::CockpitManager() : PanelManager(kPanelCount) {
   // One line per sub-panel.
   Plug(adiru_);
   Plug(oxygen_);
+  Plug(acp_);
   Plug(gpws_);
 
   if (!gPanelRevisionsRegistered) {

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 
+#include "panels/A330_Acp.h"
 #include "panels/A330_AdiruPanel.h"
 #include "panels/A330_GpwsPanel.h"
 #include "panels/A330_Oxygen.h"
@@ -54,5 +55,6 @@ class CockpitManager : public PanelManager {
   // Sub-panels, held by value.
   CA330_AdiruPanel adiru_;
   COxygenPanel oxygen_;
+  CA330_Acp acp_;
   CGpwsPanel gpws_;
 };

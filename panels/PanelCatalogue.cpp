@@ -3,6 +3,7 @@
 #include <strings.h>
 
 #include "common/RevisionString.h"
+#include "panels/A330_Acp.h"
 #include "panels/A330_AdiruPanel.h"
 #include "panels/A330_GpwsPanel.h"
 #include "panels/A330_Oxygen.h"
@@ -55,7 +56,7 @@ constexpr PanelFacts kCatalogue[] = {
     {20, "rmp", "CA330_Rmp", "Initialising RMP  Items", "CA330_Rmp", "CA330_Rmp", F::kOwn, 1564, 0, 310, 160, 19,
      false, 2, 0, nullptr},
     {21, "acp", "CA330_Acp", "Initialising ACP  Items", "CA330_Acp", "CA330_Acp", F::kCommon, 1562, 153, 310, 175,
-     20, false, 2, 0, nullptr},
+     20, false, 2, 0, &kAcpTables},
     {22, "gpws", "CGpwsPanel", "Initialising GPWS Panel items", "CGpwsPanel", nullptr, F::kNone, 613, 735, 285, 95,
      18, false, -1, 0, &kGpwsTables},
     // A rectangle without a panel.
