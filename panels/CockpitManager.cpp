@@ -16,6 +16,7 @@ CockpitManager::CockpitManager() : PanelManager(kPanelCount) {
   gRevisions.RegisterOnce();
   RegisterControlRevisions();
   // One line per sub-panel.
+  Plug(lightSwitches_);
   Plug(adiru_);
   Plug(oxygen_);
   Plug(acp_);

@@ -12,6 +12,7 @@
 #include "panels/A330_Acp.h"
 #include "panels/A330_AdiruPanel.h"
 #include "panels/A330_GpwsPanel.h"
+#include "panels/A330_LtSwPanel.h"
 #include "panels/A330_Oxygen.h"
 #include "panels/BasePanel.h"
 #include "panels/PanelCatalogue.h"
@@ -53,6 +54,7 @@ class CockpitManager : public PanelManager {
   BasePanel* panels_[kMaxPanels] = {};
 
   // Sub-panels, held by value.
+  CA330_LtSwPanel lightSwitches_;
   CA330_AdiruPanel adiru_;
   COxygenPanel oxygen_;
   CA330_Acp acp_;

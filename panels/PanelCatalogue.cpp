@@ -6,6 +6,7 @@
 #include "panels/A330_Acp.h"
 #include "panels/A330_AdiruPanel.h"
 #include "panels/A330_GpwsPanel.h"
+#include "panels/A330_LtSwPanel.h"
 #include "panels/A330_Oxygen.h"
 
 namespace {
@@ -21,7 +22,7 @@ constexpr PanelFacts kCatalogue[] = {
     {1, "electrical", "CA330_ElectricalPanel", "Initialising Electrical Panel Items", "CA330_ElectricalPanel",
      nullptr, F::kNone, 898, 587, 669, 200, 1, true, -1, 0, nullptr},
     {3, "light-switches", "CA330_LtSwPanel", "Initialising Light Switch Panel Items", "CEcamCntlPanel", nullptr,
-     F::kOwn, 898, 1077, 669, 170, 2, true, -1, 8, nullptr},
+     F::kOwn, 898, 1077, 669, 170, 2, true, -1, 8, &kLtSwTables},
     {4, "adiru", "CA330_AdiruPanel", "Initialising ADIRU Panel Items", "CA330_AdiruPanel", nullptr, F::kNone, 613,
      0, 285, 250, 3, true, -1, 0, &kAdiruTables},
     {5, "fuel", "CA330_FuelPanel", "Initialising Fuel Panel Items", "CA330_ElectricalPanel", nullptr, F::kNone,
