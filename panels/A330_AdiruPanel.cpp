@@ -14,8 +14,7 @@ constexpr int kKnobShift = 13;  // a knob sits this far left of its column
 
 constexpr PushButtonRow AdiruButton(int i) {
   const int y = i < 3 ? kLowerRowY : kUpperRowY;
-  return Button("Buttons\\FaultOff", {kColumnX[i % 3], y}, BlockField(2 * i), BlockField(2 * i + 1),
-                BlockField(3 + i));
+  return Button("Buttons\\FaultOff", {kColumnX[i % 3], y}, BlockField(2 * i), BlockField(2 * i + 1), BlockField(3 + i));
 }
 
 // Input block: +0 to +11 lamp pairs of buttons 0 to 5; +12 on-battery light;

@@ -11,7 +11,6 @@ class CA330_AdiruPanel : public SubPanel {
  public:
   static constexpr int kButtonCount = 6;
   static constexpr int kKnobCount = 3;
-  static constexpr int kFirstForcedButton = 3;  // buttons 3 to 5 are always in
   static constexpr int kStartupKnobPosition = 7;
 
   CA330_AdiruPanel();

@@ -12,8 +12,7 @@ class CA330_LtSwPanel : public SubPanel {
  public:
   static constexpr int kSwitchCount = 15;
   static constexpr int kButtonCount = 3;
-  static constexpr int kForcedButton = 2;       // always in
-  static constexpr int kHiddenA330Switch = 6;   // processed but not drawn in the A330 layout
+  static constexpr int kForcedButton = 2;      // always in
 
   CA330_LtSwPanel();
 
