@@ -16,7 +16,11 @@ CockpitManager::CockpitManager() : PanelManager(kPanelCount) {
   gRevisions.RegisterOnce();
   RegisterControlRevisions();
   // One line per sub-panel.
+  Plug(lightSwitches_);
+  Plug(adiru_);
   Plug(oxygen_);
+  Plug(acp_);
+  Plug(gpws_);
 
   if (!gPanelRevisionsRegistered) {
     gPanelRevisionsRegistered = true;

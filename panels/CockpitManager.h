@@ -9,6 +9,10 @@
 
 #include <cstdint>
 
+#include "panels/A330_Acp.h"
+#include "panels/A330_AdiruPanel.h"
+#include "panels/A330_GpwsPanel.h"
+#include "panels/A330_LtSwPanel.h"
 #include "panels/A330_Oxygen.h"
 #include "panels/BasePanel.h"
 #include "panels/PanelCatalogue.h"
@@ -50,5 +54,9 @@ class CockpitManager : public PanelManager {
   BasePanel* panels_[kMaxPanels] = {};
 
   // Sub-panels, held by value.
+  CA330_LtSwPanel lightSwitches_;
+  CA330_AdiruPanel adiru_;
   COxygenPanel oxygen_;
+  CA330_Acp acp_;
+  CGpwsPanel gpws_;
 };

@@ -3,6 +3,10 @@
 #include <strings.h>
 
 #include "common/RevisionString.h"
+#include "panels/A330_Acp.h"
+#include "panels/A330_AdiruPanel.h"
+#include "panels/A330_GpwsPanel.h"
+#include "panels/A330_LtSwPanel.h"
 #include "panels/A330_Oxygen.h"
 
 namespace {
@@ -18,9 +22,9 @@ constexpr PanelFacts kCatalogue[] = {
     {1, "electrical", "CA330_ElectricalPanel", "Initialising Electrical Panel Items", "CA330_ElectricalPanel",
      nullptr, F::kNone, 898, 587, 669, 200, 1, true, -1, 0, nullptr},
     {3, "light-switches", "CA330_LtSwPanel", "Initialising Light Switch Panel Items", "CEcamCntlPanel", nullptr,
-     F::kOwn, 898, 1077, 669, 170, 2, true, -1, 8, nullptr},
+     F::kOwn, 898, 1077, 669, 170, 2, true, -1, 8, &kLtSwTables},
     {4, "adiru", "CA330_AdiruPanel", "Initialising ADIRU Panel Items", "CA330_AdiruPanel", nullptr, F::kNone, 613,
-     0, 285, 250, 3, true, -1, 0, nullptr},
+     0, 285, 250, 3, true, -1, 0, &kAdiruTables},
     {5, "fuel", "CA330_FuelPanel", "Initialising Fuel Panel Items", "CA330_ElectricalPanel", nullptr, F::kNone,
      898, 370, 669, 215, 4, true, -1, 0, nullptr},
     {6, "air", "CA330_AirPanel", "Initialising Air Panel Items", "CA330_AirPanel", nullptr, F::kNone, 898, 792,
@@ -53,9 +57,9 @@ constexpr PanelFacts kCatalogue[] = {
     {20, "rmp", "CA330_Rmp", "Initialising RMP  Items", "CA330_Rmp", "CA330_Rmp", F::kOwn, 1564, 0, 310, 160, 19,
      false, 2, 0, nullptr},
     {21, "acp", "CA330_Acp", "Initialising ACP  Items", "CA330_Acp", "CA330_Acp", F::kCommon, 1562, 153, 310, 175,
-     20, false, 2, 0, nullptr},
+     20, false, 2, 0, &kAcpTables},
     {22, "gpws", "CGpwsPanel", "Initialising GPWS Panel items", "CGpwsPanel", nullptr, F::kNone, 613, 735, 285, 95,
-     18, false, -1, 0, nullptr},
+     18, false, -1, 0, &kGpwsTables},
     // A rectangle without a panel.
     {23, "none", "", "", "", nullptr, F::kNone, 613, 937, 285, 130, 0, false, -1, 0, nullptr},
 };
