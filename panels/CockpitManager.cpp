@@ -17,6 +17,7 @@ CockpitManager::CockpitManager() : PanelManager(kPanelCount) {
   RegisterControlRevisions();
   // One line per sub-panel.
   Plug(oxygen_);
+  Plug(rmp_);
 
   if (!gPanelRevisionsRegistered) {
     gPanelRevisionsRegistered = true;

@@ -13,6 +13,7 @@
 #include "panels/BasePanel.h"
 #include "panels/PanelCatalogue.h"
 #include "panels/PanelManager.h"
+#include "rmp/A330_Rmp.h"
 
 class CockpitManager : public PanelManager {
  public:
@@ -51,4 +52,5 @@ class CockpitManager : public PanelManager {
 
   // Sub-panels, held by value.
   COxygenPanel oxygen_;
+  CA330_Rmp rmp_;
 };
