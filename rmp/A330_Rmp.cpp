@@ -40,7 +40,7 @@ constexpr PlateRow kCovers[] = {
 };
 // Kind 2: vertical, on (up, position 0) or off (down, position 2).
 constexpr SwitchRow kSwitch[] = {
-    Switch(2, "RmpOn.bmp", "RmpOn.bmp", "RmpOff.bmp", {255, 95}, R::kRmpOn, kNoField).Named("RMP on")};
+    Switch(2, "RmpOn.bmp", "RmpOn.bmp", "RmpOff.bmp", {255, 95}, R::kRmpOn, kNoField).Named("ON/OFF switch")};
 constexpr RotaryRow kKnob[] = {Rotary("RmpKnob.bmp", {205, 60}, 1, 40000, 9000).Named("tuning knob")};
 constexpr DisplayRow kWindows[] = {
     Display(7, {23, 15}).Named("active window"),
@@ -264,7 +264,7 @@ void CA330_Rmp::Draw(platform::DrawSurface& surface) {
   const bool lit = (input_.Lamp(kLampTest) || navMode_ == 1) && power;
   covers_[lit ? 1 : 0].Draw(surface);
   switch_[0].Draw(surface);
-  knob_[0].Draw(surface);
+  knob_[0].Paint(surface);  // a rotary knob draws through its paint hook only
   DrawWindows(surface);
 }
 

@@ -107,6 +107,7 @@ TEST_F(RmpTest, OwnFitFailsOutsideTheAirbusTypesAndBlocksFollowTypeAndUnit) {
   EXPECT_EQ(rmp->Comm(R::kSelVhf1).value, 119900);
   EXPECT_EQ(rmp->Knob().GetValue(), 12330);
   EXPECT_EQ(rmp->Knob().GetImage(), 2);
+  EXPECT_TRUE(h->AnyPixel(rmp->Knob()));
 }
 
 TEST_F(RmpTest, WindowsAreBlankWithoutPowerAndShowEightsUnderLampTest) {
