@@ -21,6 +21,7 @@ CockpitManager::CockpitManager() : PanelManager(kPanelCount) {
   Plug(oxygen_);
   Plug(acp_);
   Plug(gpws_);
+  Plug(rmp_);
 
   if (!gPanelRevisionsRegistered) {
     gPanelRevisionsRegistered = true;

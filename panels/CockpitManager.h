@@ -17,6 +17,7 @@
 #include "panels/BasePanel.h"
 #include "panels/PanelCatalogue.h"
 #include "panels/PanelManager.h"
+#include "rmp/A330_Rmp.h"
 
 class CockpitManager : public PanelManager {
  public:
@@ -59,4 +60,5 @@ class CockpitManager : public PanelManager {
   COxygenPanel oxygen_;
   CA330_Acp acp_;
   CGpwsPanel gpws_;
+  CA330_Rmp rmp_;
 };

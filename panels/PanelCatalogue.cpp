@@ -8,6 +8,7 @@
 #include "panels/A330_GpwsPanel.h"
 #include "panels/A330_LtSwPanel.h"
 #include "panels/A330_Oxygen.h"
+#include "rmp/A330_Rmp.h"
 
 namespace {
 
@@ -55,7 +56,7 @@ constexpr PanelFacts kCatalogue[] = {
      613, 830, 285, 110, 17, false, -1, 0, &kOxygenTables},
     // The radio management panel checks its fit inside Initialise, by unit.
     {20, "rmp", "CA330_Rmp", "Initialising RMP  Items", "CA330_Rmp", "CA330_Rmp", F::kOwn, 1564, 0, 310, 160, 19,
-     false, 2, 0, nullptr},
+     false, 2, 0, &kRmpTables},
     {21, "acp", "CA330_Acp", "Initialising ACP  Items", "CA330_Acp", "CA330_Acp", F::kCommon, 1562, 153, 310, 175,
      20, false, 2, 0, &kAcpTables},
     {22, "gpws", "CGpwsPanel", "Initialising GPWS Panel items", "CGpwsPanel", nullptr, F::kNone, 613, 735, 285, 95,

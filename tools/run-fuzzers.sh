@@ -10,10 +10,14 @@ build="${TARNEL_FUZZ_BUILD_DIR:-build-fuzz}"
 seconds="${TARNEL_FUZZ_SECONDS:-60}"
 panel_seconds="${TARNEL_PANEL_FUZZ_SECONDS:-45}"
 bitmap_seconds="${TARNEL_BITMAP_FUZZ_SECONDS:-30}"
+# The radio panel's fuzzer runs for at most 30 s.
+rmp_seconds=$(( seconds < 30 ? seconds : 30 ))
+export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=0:abort_on_error=1}"
+export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}"
 
 CC=clang CXX=clang++ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DTARNEL_FUZZ=ON -DTARNEL_SANITIZE=ON -DTARNEL_BUILD_TESTS=OFF -DTARNEL_BUILD_BENCHMARKS=OFF >/dev/null
-cmake --build "$build" -j2 --target IniReaderFuzz PanelFuzz BitmapFuzz
+cmake --build "$build" -j2 --target IniReaderFuzz PanelFuzz BitmapFuzz RmpInputFuzz
 
 # Seed corpus: a few small ini files of the program's own shape.
 corpus="$build/corpus/IniReaderFuzz"
@@ -24,8 +28,19 @@ printf '[FILES]\r\n\tMain Picture\t=  C:\\My Files\\p.bmp  \r\nFixData=\r\n[OPTI
 printf 'Stray = 1\n[A]\nDup = one\nDup = two\nEntry Only\nPath = x[1]\n[A]\nLate = 1\n' >"$corpus/sections.ini"
 printf 'Key=Item\n[Key]\nItem = 1e300\nFlag = on1\n' >"$corpus/numbers.ini"
 
-export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=0:abort_on_error=1}"
-export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}"
+# Seed corpus of the radio panel: an input block with powered radios, then
+# clicks (button byte, target byte; button 3: a float for a slot follows).
+rmp_corpus="$build/corpus/RmpInputFuzz"
+rm -rf "$rmp_corpus"
+mkdir -p "$rmp_corpus"
+z4='\x00\x00\x00\x00'
+radios='\xcd\x8c\xec\x42\x00\x00\xf3\x42\x19\x04\xf0\x41\x25\x06\x91\x40'"$z4$z4"
+navaids='\x9a\x99\xe0\x42\x9a\x99\xe0\x42\x00\x00\x7a\x43\x00\x00\x7a\x43\x9a\x99\xdc\x42'
+block="$radios$navaids$z4$z4$z4"'\x01\x01\x00\x00'
+printf "$block"'\x81\x0d\x81\x0e\x82\x0e\x81\x0e\x81\x00\x81\x0d' >"$rmp_corpus/transfer.bin"
+printf "$block"'\x82\x10\x81\x07\x81\x08\x81\x0e\x81\x0d\x81\x0e\x81\x0d\x81\x0a\x81\x0b\x83\x08\x00\x00\xc0\x7f\x81\x07' >"$rmp_corpus/backup-nav.bin"
+printf '\x00\x00\xc0\x7f\xca\xf2\x49\x71\x00\x00\x80\x7f\x00\x00\x80\xff\xca\xf2\x49\xf1'"$z4$z4$z4$z4$z4$z4$z4$z4$z4"'\x01\x01\x01\x00\x81\x03\x81\x0d\x81\x00\x81\x0d' >"$rmp_corpus/foreign.bin"
+
 cd "$build"
 echo "IniReaderFuzz: ${seconds} s"
 ./bin/IniReaderFuzz -max_total_time="$seconds" -max_len=8192 -timeout=10 -print_final_stats=1 \
@@ -47,3 +62,7 @@ for ((i = 0; i < ${#seeds[@]}; i += step)); do cp "${seeds[$i]}" "corpus/BitmapF
 echo "BitmapFuzz: ${bitmap_seconds} s"
 ./bin/BitmapFuzz -max_total_time="$bitmap_seconds" -max_len=16384 -timeout=10 -rss_limit_mb=1024 \
   -print_final_stats=1 "corpus/BitmapFuzz"
+
+echo "RmpInputFuzz: ${rmp_seconds} s"
+./bin/RmpInputFuzz -max_total_time="$rmp_seconds" -max_len=512 -timeout=10 -print_final_stats=1 \
+  "corpus/RmpInputFuzz"
