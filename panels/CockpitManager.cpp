@@ -16,6 +16,14 @@ CockpitManager::CockpitManager() : PanelManager(kPanelCount) {
   gRevisions.RegisterOnce();
   RegisterControlRevisions();
   // One line per sub-panel.
+  Plug(fuel_);
+  Plug(hydraulic_);
+  Plug(engineFire_);
+  Plug(apuFire_);
+  Plug(flightControl_);
+  Plug(fuelJettison_);
+  Plug(manualStart_);
+  Plug(flightControl2_);
   Plug(oxygen_);
 
   if (!gPanelRevisionsRegistered) {

@@ -9,6 +9,14 @@
 
 #include <cstdint>
 
+#include "panels/A330_ApuFirePanel.h"
+#include "panels/A330_EngFirePanel.h"
+#include "panels/A330_FltCtl2Panel.h"
+#include "panels/A330_FltCtlPanel.h"
+#include "panels/A330_FuelJeterson.h"
+#include "panels/A330_FuelPanel.h"
+#include "panels/A330_HydPanel.h"
+#include "panels/A330_ManEngPanel.h"
 #include "panels/A330_Oxygen.h"
 #include "panels/BasePanel.h"
 #include "panels/PanelCatalogue.h"
@@ -50,5 +58,13 @@ class CockpitManager : public PanelManager {
   BasePanel* panels_[kMaxPanels] = {};
 
   // Sub-panels, held by value.
+  CA330_FuelPanel fuel_;
+  CHydPanelPanel hydraulic_;
+  CEngFirePanel engineFire_;
+  CApuFirePanel apuFire_;
+  CFltCtlPanel flightControl_;
+  CA330_FuelJeterson fuelJettison_;
+  CManEngPanel manualStart_;
+  CFltCtl2Panel flightControl2_;
   COxygenPanel oxygen_;
 };
