@@ -27,7 +27,9 @@ constexpr CoverRow kCovers[] = {
     Cover("Guards\\StandardBlack", 3),
 };
 constexpr LightRow kLights[] = {
-    Light(42, "Lights\\N1Mode", {150, 33, 155, 5}, CManEngPanel::kSecondPairFlag).OnChange().Named("second pair present; N1 MODE light"),
+    Light(42, "Lights\\N1Mode", {150, 33, 155, 5}, CManEngPanel::kSecondPairFlag)
+        .OnChange()
+        .Named("second pair present; N1 MODE light"),
 };
 
 }  // namespace
