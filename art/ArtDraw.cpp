@@ -208,8 +208,11 @@ std::vector<NamedImage> Guard(const ImageSet& set, Fonts& fonts) {
           GuardBar(c, 0, 0, w, h, colour);
           break;
         case 6: {  // lifted hood: raised above the button, seen from below
-          c.RoundRect(0, 2, w, h, 4, Scale(colour, 0.45));
-          c.VGradient(2, 4, static_cast<int>(w) - 4, static_cast<int>(h) - 6, Scale(colour, 0.7),
+          // Its top rows, above the closed hood, stay plate: closing the
+          // guard repaints only the closed hood's rows.
+          const double top = h - 20;
+          c.RoundRect(0, top + 1, w, h, 4, Scale(colour, 0.45));
+          c.VGradient(2, static_cast<int>(top) + 3, static_cast<int>(w) - 4, 14, Scale(colour, 0.7),
                       Mix(colour, Rgb{255, 255, 255}, 0.2));
           c.Line(3, h - 2, w - 3, h - 2, 1.5, Rgb{30, 30, 32});
           break;

@@ -18,6 +18,14 @@ CockpitManager::CockpitManager() : PanelManager(kPanelCount) {
   // One line per sub-panel.
   Plug(lightSwitches_);
   Plug(adiru_);
+  Plug(fuel_);
+  Plug(hydraulic_);
+  Plug(engineFire_);
+  Plug(apuFire_);
+  Plug(flightControl_);
+  Plug(fuelJettison_);
+  Plug(manualStart_);
+  Plug(flightControl2_);
   Plug(oxygen_);
   Plug(acp_);
   Plug(gpws_);

@@ -11,8 +11,16 @@
 
 #include "panels/A330_Acp.h"
 #include "panels/A330_AdiruPanel.h"
+#include "panels/A330_ApuFirePanel.h"
+#include "panels/A330_EngFirePanel.h"
+#include "panels/A330_FltCtl2Panel.h"
+#include "panels/A330_FltCtlPanel.h"
+#include "panels/A330_FuelJeterson.h"
+#include "panels/A330_FuelPanel.h"
 #include "panels/A330_GpwsPanel.h"
+#include "panels/A330_HydPanel.h"
 #include "panels/A330_LtSwPanel.h"
+#include "panels/A330_ManEngPanel.h"
 #include "panels/A330_Oxygen.h"
 #include "panels/BasePanel.h"
 #include "panels/PanelCatalogue.h"
@@ -57,6 +65,14 @@ class CockpitManager : public PanelManager {
   // Sub-panels, held by value.
   CA330_LtSwPanel lightSwitches_;
   CA330_AdiruPanel adiru_;
+  CA330_FuelPanel fuel_;
+  CHydPanelPanel hydraulic_;
+  CEngFirePanel engineFire_;
+  CApuFirePanel apuFire_;
+  CFltCtlPanel flightControl_;
+  CA330_FuelJeterson fuelJettison_;
+  CManEngPanel manualStart_;
+  CFltCtl2Panel flightControl2_;
   COxygenPanel oxygen_;
   CA330_Acp acp_;
   CGpwsPanel gpws_;

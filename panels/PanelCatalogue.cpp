@@ -5,8 +5,16 @@
 #include "common/RevisionString.h"
 #include "panels/A330_Acp.h"
 #include "panels/A330_AdiruPanel.h"
+#include "panels/A330_ApuFirePanel.h"
+#include "panels/A330_EngFirePanel.h"
+#include "panels/A330_FltCtl2Panel.h"
+#include "panels/A330_FltCtlPanel.h"
+#include "panels/A330_FuelJeterson.h"
+#include "panels/A330_FuelPanel.h"
 #include "panels/A330_GpwsPanel.h"
+#include "panels/A330_HydPanel.h"
 #include "panels/A330_LtSwPanel.h"
+#include "panels/A330_ManEngPanel.h"
 #include "panels/A330_Oxygen.h"
 #include "rmp/A330_Rmp.h"
 
@@ -27,19 +35,19 @@ constexpr PanelFacts kCatalogue[] = {
     {4, "adiru", "CA330_AdiruPanel", "Initialising ADIRU Panel Items", "CA330_AdiruPanel", nullptr, F::kNone, 613,
      0, 285, 250, 3, true, -1, 0, &kAdiruTables},
     {5, "fuel", "CA330_FuelPanel", "Initialising Fuel Panel Items", "CA330_ElectricalPanel", nullptr, F::kNone,
-     898, 370, 669, 215, 4, true, -1, 0, nullptr},
+     898, 370, 669, 215, 4, true, -1, 0, &kFuelTables},
     {6, "air", "CA330_AirPanel", "Initialising Air Panel Items", "CA330_AirPanel", nullptr, F::kNone, 898, 792,
      669, 284, 5, true, -1, 0, nullptr},
     {7, "hydraulic", "CHydPanelPanel", "Initialising Hydraulic panel items", "CHydPanelPanel", nullptr, F::kNone,
-     898, 218, 669, 150, 6, true, -1, 0, nullptr},
+     898, 218, 669, 150, 6, true, -1, 0, &kHydraulicTables},
     {8, "engine-fire", "CEngFirePanel", "Initialising Flt Ctl panel items", "CHydPanelPanel", nullptr, F::kNone,
-     898, 0, 669, 211, 7, true, -1, 0, nullptr},
+     898, 0, 669, 211, 7, true, -1, 0, &kEngineFireTables},
     {9, "apu-fire", "CApuFirePanel", "Initialising Flt Ctl panel items", "CHydPanelPanel", nullptr, F::kNone, 613,
-     250, 285, 156, 8, true, -1, 0, nullptr},
+     250, 285, 156, 8, true, -1, 0, &kApuFireTables},
     {10, "flight-control", "CFltCtlPanel", "Initialising Flt Ctl panel items", "CHydPanelPanel", nullptr,
-     F::kNone, 613, 410, 285, 95, 9, true, -1, 0, nullptr},
+     F::kNone, 613, 410, 285, 95, 9, true, -1, 0, &kFlightControlTables},
     {12, "fuel-jettison", "CA330_FuelJeterson", "Initialising Fuel Jeterson Panel Items", "CA330_FuelJeterson",
-     nullptr, F::kNone, 613, 497, 285, 110, 10, true, -1, 0, nullptr},
+     nullptr, F::kNone, 613, 497, 285, 110, 10, true, -1, 0, &kFuelJettisonTables},
     {13, "emergency-power", "CEmrPwrPanel", "Initialising Emergency Pwr Panel items", "CEmrPwrPanel",
      "CEmrPwrPanel", F::kCommon, 613, 615, 285, 120, 11, false, -1, 0, nullptr},
     {14, "ventilation", "CVentilationPanel", "Initialising ventilation Panel items", "CEmrPwrPanel",
@@ -47,9 +55,9 @@ constexpr PanelFacts kCatalogue[] = {
     {15, "cargo-smoke", "CCargoSmokePanel", "Initialising Cargo Smoke  Panel items", "CEmrPwrPanel", nullptr,
      F::kNone, 1567, 706, 285, 120, 12, false, -1, 0, nullptr},
     {16, "manual-start", "CManEngPanel", "Initialising Manual Start Panel items", "CManEngPanel", "CManEngPanel",
-     F::kCommon, 1567, 950, 285, 120, 14, false, -1, 0, nullptr},
+     F::kCommon, 1567, 950, 285, 120, 14, false, -1, 0, &kManualStartTables},
     {17, "flight-control-2", "CFltCtl2Panel", "Initialising Flt Ctl 2 panel items", "CHydPanelPanel", nullptr,
-     F::kNone, 1567, 340, 285, 120, 15, true, -1, 0, nullptr},
+     F::kNone, 1567, 340, 285, 120, 15, true, -1, 0, &kFlightControl2Tables},
     {18, "cargo-air", "CCargoAirConPanel", "Initialising ventilation Panel items", "CEmrPwrPanel", nullptr,
      F::kNone, 1567, 460, 285, 255, 16, true, -1, 0, nullptr},
     {19, "oxygen", "COxygenPanel", "Initialising Oxygen Panel items", "COxygenPanel", "COxygenPanel", F::kCommon,
