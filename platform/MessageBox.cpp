@@ -134,8 +134,19 @@ BoxShown ShowMessageBox(BoxKind kind, const char* title, const char* text) {
   gRevisions.RegisterOnce();
   const char* shownTitle = title != nullptr ? title : "";
   const char* shownText = text != nullptr ? text : "";
-  if (DisplayIsHeadless()) {
+  // A box that cannot be shown says so on stderr, with what it was to show
+  // (an error box's text is on stderr already).
+  const auto notShown = [&](const char* reason) {
+    if (kind == BoxKind::Error) {
+      std::fprintf(stderr, "(the error box could not be shown: %s)\n", reason);
+    } else {
+      std::fprintf(stderr, "(a box could not be shown: %s) %s: %s\n", reason, shownTitle, shownText);
+    }
+    std::fflush(stderr);
     return BoxShown::None;
+  };
+  if (DisplayIsHeadless()) {
+    return notShown("no display");
   }
   // On X11 the system box can wait for ever without showing anything when
   // no window manager runs, and that cannot be told from a box the operator
@@ -146,7 +157,7 @@ BoxShown ShowMessageBox(BoxKind kind, const char* title, const char* text) {
     return BoxShown::System;
   }
   OwnBox box;
-  return box.Show(shownTitle, shownText) ? BoxShown::OwnWindow : BoxShown::None;
+  return box.Show(shownTitle, shownText) ? BoxShown::OwnWindow : notShown(SDL_GetError());
 }
 
 void ShowErrorBox(const char* title, const char* text) {

@@ -152,6 +152,17 @@ bool ShmLockShared(int fd, bool* othersHeld) {
   return rc == 0;
 }
 
+bool ShmClaimRange(int fd, uint64_t offset, uint64_t length) {
+  struct flock claim = {};
+  claim.l_type = F_WRLCK;
+  claim.l_whence = SEEK_SET;
+  claim.l_start = static_cast<off_t>(offset);
+  claim.l_len = static_cast<off_t>(length);
+  // Open-file-description locks: a second descriptor is refused even in the
+  // same process, and nothing else of the process's locks is disturbed.
+  return ::fcntl(fd, F_OFD_SETLK, &claim) == 0;
+}
+
 bool ShmHeld(const char* objectName) {
   int fd = ::shm_open(objectName, O_RDONLY | O_CLOEXEC, 0);
   if (fd < 0) {

@@ -62,6 +62,10 @@ void ShmClose(int fd);
 // any other descriptor held a lock on it just before (false when the
 // locking itself fails).
 bool ShmLockShared(int fd, bool* othersHeld);
+// Claims bytes [offset, offset + length) of the object for this descriptor
+// alone (an exclusive record lock, released when the descriptor closes).
+// False when another descriptor holds them.
+bool ShmClaimRange(int fd, uint64_t offset, uint64_t length);
 // Whether a live program holds a lock on the object (a probe that takes
 // nothing away). False when nobody does or the probe fails.
 bool ShmHeld(const char* objectName);

@@ -1,6 +1,7 @@
 #include "shell/TarnelDlg.h"
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 
 #include "banner/StartBanner.h"
@@ -61,6 +62,17 @@ bool CTarnelDlg::AttachSharedMemory() {
     return false;
   }
   genericBase_ = generic_->GetBase();
+  // The station is the single writer of its fields: a second station on the
+  // same segment would fight over them.
+  if (!generic_->ClaimRange(generic_area::kIterationCount, 4)) {
+    const char* prefix = std::getenv("TARNEL_SHM_PREFIX");
+    FormatBounded(messageText_, sizeof messageText_,
+                  "Another station is already running on %s (TARNEL_SHM_PREFIX '%s'). Stop it, or start this "
+                  "one with another TARNEL_SHM_PREFIX.",
+                  generic_->GetObjectName(), prefix != nullptr ? prefix : "");
+    genericBase_ = nullptr;
+    return false;
+  }
   training_.emplace();
   if (!training_->IsValid()) {
     FormatBounded(messageText_, sizeof messageText_, "%s", training_->GetErrorText());

@@ -83,6 +83,9 @@ class BaseSharedMemory : public Qx_ErrorReport {
   int GetLastErrorCode() const { return lastError_; }
   // The last Create failed because an object of that name exists already.
   bool CreateFoundExisting() const { return createFoundExisting_; }
+  // Claims bytes of the segment for this object alone while it is mapped (a
+  // field with a single writer); false when another program has claimed them.
+  bool ClaimRange(uint32_t offset, uint32_t length) { return platform::ShmClaimRange(fd_, offset, length); }
   // Another program held the object's lock when this one mapped it.
   bool OthersHeldIt() const { return othersHeld_; }
 

@@ -13,6 +13,7 @@
 
 #include "platform/Events.h"
 #include "platform/FilePath.h"
+#include "platform/MessageBox.h"
 #include "platform/Window.h"
 
 namespace {
@@ -289,6 +290,28 @@ TEST_F(GraphicsTest, WindowShowsAPictureRectangleAndFillsOnlyTheRest) {
     EXPECT_EQ(pixelAt(39, 4 + 20), 0x102030u);  // below the 20 source rows
   }
   platform::StopVideo();
+}
+
+}  // namespace
+
+namespace {
+
+// Without a display no box can be shown: that, and what the box was to say,
+// goes to stderr.
+TEST(MessageBoxTest, ABoxThatCannotBeShownSaysSoOnStderr) {
+  char error[256];
+  ASSERT_TRUE(platform::StartVideo(false, error, sizeof error)) << error;  // the dummy driver of the tests
+  ::testing::internal::CaptureStderr();
+  EXPECT_EQ(platform::ShowMessageBox(platform::BoxKind::Information, "About Tarnel", "QX-P-0077 v1.1"),
+            platform::BoxShown::None);
+  platform::ShowErrorBox("Tarnel", "Unable tp load main picture");
+  const std::string said = ::testing::internal::GetCapturedStderr();
+  platform::StopVideo();
+  EXPECT_NE(said.find("(a box could not be shown: no display) About Tarnel: QX-P-0077 v1.1\n"), std::string::npos)
+      << said;
+  EXPECT_NE(said.find("Tarnel: Unable tp load main picture\n(the error box could not be shown: no display)\n"),
+            std::string::npos)
+      << said;
 }
 
 }  // namespace

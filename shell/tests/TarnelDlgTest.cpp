@@ -147,6 +147,20 @@ TEST_F(TarnelDlgTest, MissingMainPictureFailsWithBannerTextAndReason) {
   EXPECT_TRUE(dialog_->IsEnded());
 }
 
+TEST_F(TarnelDlgTest, ASecondStationOnTheSameSegmentRefusesToStart) {
+  auto first = std::make_unique<GenericSimShm>();  // a station already running on this prefix
+  ASSERT_TRUE(first->IsValid());
+  ASSERT_TRUE(first->ClaimRange(generic_area::kIterationCount, 4));
+  EXPECT_FALSE(Start(picture_));
+  EXPECT_NE(std::string(dialog_->GetMessageText()).find("Another station is already running on /"), std::string::npos)
+      << dialog_->GetMessageText();
+  dialog_ = std::make_unique<CTarnelDlg>();
+  EXPECT_EQ(1, first->GetUserCount());
+  // Once the first is gone, the station starts.
+  first.reset();
+  EXPECT_TRUE(Start(picture_)) << dialog_->GetMessageText();
+}
+
 TEST_F(TarnelDlgTest, IterationCountIsWrittenAndPanelWorkStartsAtTheTwentieth) {
   ASSERT_TRUE(Start(picture_));
   window_.Hold(platform::Key::Down);
