@@ -16,6 +16,12 @@ CockpitManager::CockpitManager() : PanelManager(kPanelCount) {
   gRevisions.RegisterOnce();
   RegisterControlRevisions();
   // One line per sub-panel.
+  Plug(electrical_);
+  Plug(air_);
+  Plug(emergencyPower_);
+  Plug(ventilation_);
+  Plug(cargoSmoke_);
+  Plug(cargoAir_);
   Plug(oxygen_);
 
   if (!gPanelRevisionsRegistered) {

@@ -9,7 +9,13 @@
 
 #include <cstdint>
 
+#include "panels/A330_AirPanel.h"
+#include "panels/A330_ElectricalPanel.h"
 #include "panels/A330_Oxygen.h"
+#include "panels/CargoAirConPanel.h"
+#include "panels/CargoSmokePanel.h"
+#include "panels/EmrPwrPanel.h"
+#include "panels/VentilationPanel.h"
 #include "panels/BasePanel.h"
 #include "panels/PanelCatalogue.h"
 #include "panels/PanelManager.h"
@@ -50,5 +56,11 @@ class CockpitManager : public PanelManager {
   BasePanel* panels_[kMaxPanels] = {};
 
   // Sub-panels, held by value.
+  CA330_ElectricalPanel electrical_;
+  CA330_AirPanel air_;
+  CEmrPwrPanel emergencyPower_;
+  CVentilationPanel ventilation_;
+  CCargoSmokePanel cargoSmoke_;
+  CCargoAirConPanel cargoAir_;
   COxygenPanel oxygen_;
 };
