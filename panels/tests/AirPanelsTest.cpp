@@ -27,6 +27,13 @@ void ClickSwitch(PanelHarness& h, const SwitchClass& s, int third) {
   h.Click(1, (r.left + r.right) / 2, r.top + (r.bottom - r.top) * (2 * third + 1) / 6);
 }
 
+// Clicks the region of a knob that selects position p.
+void ClickKnob(PanelHarness& h, const KnobClass& knob, int p) {
+  platform::Rect r;
+  knob.GetRegion(p, r);
+  h.Click(1, knob.GetX() + (r.left + r.right) / 2, knob.GetY() + (r.top + r.bottom) / 2);
+}
+
 template <class Panel>
 class PanelTest : public ::testing::Test {
  protected:
@@ -64,19 +71,6 @@ TEST_F(AirPanelTest, KnobsInDisplayOnlyTakeOnlyTheirOwnPositions) {
   EXPECT_EQ(P().KnobAt(K::kKnobC).GetPosition(), 4);
   EXPECT_EQ(P().KnobAt(K::kKnobA).GetPosition(), 2);
   EXPECT_EQ(P().KnobAt(K::kKnobB).GetPosition(), 0);
-}
-
-TEST_F(AirPanelTest, KnobsWriteSigned32BitPositionNumbers) {
-  const int fields[] = {40, 44, 24, 28, 32};  // knobs C, D, E, A, B
-  for (int k = 0; k < CA330_AirPanel::kKnobCount; k++) {
-    const KnobClass& knob = P().KnobAt(CA330_AirPanel::Knob(k));
-    platform::Rect left;
-    knob.GetRegion(7, left);  // up and left: a position of every knob
-    h->Click(1, knob.GetX() + (left.left + left.right) / 2, knob.GetY() + (left.top + left.bottom) / 2);
-    EXPECT_EQ(knob.GetPosition(), 7) << k;
-    EXPECT_EQ(OutI32(*h, fields[k]), 7) << k;
-  }
-  EXPECT_EQ(OutI32(*h, 36), 0);  // no knob's
 }
 
 TEST_F(AirPanelTest, CoversBlockTheirButtonsAndLetClicksThroughOnceLifted) {
@@ -119,20 +113,22 @@ TEST_F(AirPanelTest, SwitchesWriteTwoFlagsAndTheSpringSwitchRestsInTheMiddle) {
   EXPECT_EQ(h->Out(20), 0);
 }
 
-TEST_F(AirPanelTest, StartAndResetPositions) {
+TEST_F(AirPanelTest, KnobFieldsAndResetPositions) {
   for (int i = 0; i < CA330_AirPanel::kButtonCount; i++) EXPECT_EQ(h->Out(3 + i), 0) << i;
+  const int fields[] = {40, 44, 24, 28, 32};  // knobs C, D, E, A, B
+  for (int k = 0; k < CA330_AirPanel::kKnobCount; k++) {
+    ClickKnob(*h, P().KnobAt(CA330_AirPanel::Knob(k)), 7);  // a position of every knob
+    EXPECT_EQ(OutI32(*h, fields[k]), 7) << k;
+  }
+  EXPECT_EQ(OutI32(*h, 36), 0);  // no knob's
   ClickSwitch(*h, P().Switch(0), 2);
   h->Click(1, P().Button(5));
-  const KnobClass& e = P().KnobAt(CA330_AirPanel::kKnobE);
-  platform::Rect r;
-  e.GetRegion(1, r);
-  h->Click(1, e.GetX() + (r.left + r.right) / 2, e.GetY() + (r.top + r.bottom) / 2);
   h->In(30) = 1;
   h->Pass();
   for (int i : {1, 2, 3, 4, 5, 6, 7}) EXPECT_EQ(h->Out(3 + i), 1) << i;
   EXPECT_EQ(h->Out(3 + 0), 0);
   EXPECT_EQ(h->Out(18), 1);  // switches and knobs keep their positions
-  EXPECT_EQ(OutI32(*h, 24), 1);
+  EXPECT_EQ(OutI32(*h, 28), 7);
 }
 
 TEST(AirPanelStart, SwitchesAndKnobsAreCreatedBeforeTheAreaIsChecked) {
@@ -151,10 +147,7 @@ class CargoAirTest : public PanelTest<CCargoAirConPanel> {
 };
 
 TEST_F(CargoAirTest, ResetPutsAllFourButtonsInAndLeavesTheKnobs) {
-  const KnobClass& knob = P().Knob(0);
-  platform::Rect r;
-  knob.GetRegion(7, r);
-  h->Click(1, knob.GetX() + (r.left + r.right) / 2, knob.GetY() + (r.top + r.bottom) / 2);
+  ClickKnob(*h, P().Knob(0), 7);
   EXPECT_EQ(OutI32(*h, 8), 7);
   h->Manager().ResetAll();
   for (int i = 0; i < 4; i++) EXPECT_EQ(h->Out(3 + i), 1) << i;
@@ -167,7 +160,7 @@ TEST_F(CargoAirTest, ResetPutsAllFourButtonsInAndLeavesTheKnobs) {
 
 class VentilationTest : public PanelTest<CVentilationPanel> {};
 
-TEST_F(VentilationTest, ButtonZeroIsAlwaysInOnlyInTheA330Layout) {
+TEST_F(VentilationTest, ButtonZeroIsAlwaysInOnlyInTheA330LayoutAndResetPositions) {
   Start("ventilation", 9);
   EXPECT_EQ(h->Out(3), 1);
   h->Press(1, P().Button(0));
@@ -188,15 +181,8 @@ TEST_F(VentilationTest, ButtonZeroIsAlwaysInOnlyInTheA330Layout) {
   EXPECT_FALSE(h->AnyPixel(P().Button(2)));  // processed, never drawn
   h->Click(1, P().Button(2));
   EXPECT_EQ(h->Out(5), 1);
-}
-
-TEST_F(VentilationTest, ResetPutsButtonsOneAndTwoOutAndThreeIn) {
-  Start("ventilation", 12);
-  h->Click(1, P().Button(1));
-  h->Click(1, P().Button(2));
-  h->In(10) = 1;
+  h->In(10) = 1;  // reset: buttons 1 and 2 out, 3 in
   h->Pass();
-  EXPECT_EQ(h->Out(4), 0);
   EXPECT_EQ(h->Out(5), 0);
   EXPECT_EQ(h->Out(6), 1);
 }
@@ -232,15 +218,6 @@ TEST_F(CargoSmokeTest, CoversBlockTheDischargeButtonsInTheSamePass) {
   h->In(10) = 1;            // reset: both out
   h->Pass();
   EXPECT_EQ(h->Out(3), 0);
-}
-
-TEST_F(CargoSmokeTest, DisplayOnlyLightsTheTestButtonFromByteSix) {
-  P().SetDisplayOnly(true);
-  h->Pass();
-  EXPECT_NE(P().Button(CCargoSmokePanel::kTestButton).GetLightCode(), 0);
-  h->In(6) = 1;
-  h->Pass();
-  EXPECT_EQ(P().Button(CCargoSmokePanel::kTestButton).GetLightCode(), 0);
 }
 
 }  // namespace
