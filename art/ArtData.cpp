@@ -416,13 +416,17 @@ std::array<PartRect, 8> GuardParts(GuardGeometry geometry) {
   if (geometry == GuardGeometry::Standard) {
     // Default geometry: left (0, 0), right (32, 0), top (-1, -2), bottom (2, 33),
     // vertical (18, 2), horizontal (0, 17); both lifted parts at the top part.
-    // The button underneath is 32 x 32.
-    return {{{-1, -2, 37, 4},    // top
+    // The button underneath is 32 x 32. The closed guard is one frame, x 0..34,
+    // y -2..35: a hinge bar 5 rows deep on top, bars 3 wide on the other
+    // sides, leaving the button's face open. The vertical and horizontal parts
+    // are the pieces of the top and left bars at their offsets, so they never
+    // cross the face.
+    return {{{-1, -2, 37, 5},    // top
              {2, 33, 33, 3},     // bottom
-             {0, 0, 3, 34},      // left
-             {32, 0, 4, 34},     // right
-             {18, 2, 2, 31},     // vertical
-             {0, 17, 32, 2},     // horizontal
+             {0, 0, 3, 36},      // left
+             {32, 0, 3, 36},     // right
+             {18, 2, 4, 1},      // vertical
+             {0, 17, 3, 2},      // horizontal
              {-1, -2, 37, 6},    // opentop
              {-1, -2, 37, 38}}}; // openbot: clears the whole closed guard once
   }

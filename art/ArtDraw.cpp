@@ -161,6 +161,31 @@ void GuardBar(Canvas& c, double x0, double y0, double x1, double y1, Rgb colour)
   else c.Line(x0 + 1, y0 + 1, x0 + 1, y1 - 1, 1, hi, 0.8);
 }
 
+// The closed standard guard as one frame, in the coordinates of the guard's
+// bounds: every closed part is cut from it, so parts that overlap repeat the
+// same pixels and the frame shows no seams or doubled bars.
+Canvas StandardFrame(const PartRect& b, Rgb colour) {
+  Canvas c(b.w, b.h, kPlate);
+  const double x0 = 0 - b.x, y0 = -2 - b.y, x1 = 35 - b.x, y1 = 36 - b.y;  // outer edge
+  const double i0 = 3 - b.x, j0 = 3 - b.y, i1 = 32 - b.x, j1 = 33 - b.y;   // the opening
+  Rgb light = Mix(colour, Rgb{255, 255, 255}, 0.45);
+  c.RoundRect(x0, y0, x1, y1, 2.0, Scale(colour, 0.55));
+  c.RoundRect(x0 + 0.5, y0 + 0.5, x1 - 0.5, y1 - 0.5, 1.8, colour);
+  c.Line(x0 + 1.5, y0 + 1, x1 - 1.5, y0 + 1, 1, light, 0.8);  // lit top and left edges
+  c.Line(x0 + 1, y0 + 1.5, x0 + 1, y1 - 1.5, 1, light, 0.8);
+  c.Line(x0 + 2, j0 - 2.5, x1 - 2, j0 - 2.5, 1, Scale(colour, 0.75), 0.7);  // the hinge
+  c.RoundRect(i0 - 0.5, j0 - 0.5, i1 + 0.5, j1 + 0.5, 1.0, Scale(colour, 0.45));
+  c.FillRect(static_cast<int>(i0), static_cast<int>(j0), static_cast<int>(i1 - i0), static_cast<int>(j1 - j0), kPlate);
+  return c;
+}
+
+// The lifted standard guard: it stands up at the hinge, seen as its thick front edge.
+void LiftedEdge(Canvas& c, double w, double h, Rgb colour) {
+  c.RoundRect(1, 0, w - 1, h, 1.5, Scale(colour, 0.45));
+  c.RoundRect(2, 0.5, w - 2, h - 1.5, 1.2, Mix(colour, Rgb{255, 255, 255}, 0.25));
+  c.Line(3, 1.5, w - 3, 1.5, 1, Mix(colour, Rgb{255, 255, 255}, 0.6));
+}
+
 std::vector<NamedImage> Guard(const ImageSet& set, Fonts& fonts) {
   (void)fonts;
   GuardGeometry geometry = GuardGeometry::Standard;
@@ -169,26 +194,20 @@ std::vector<NamedImage> Guard(const ImageSet& set, Fonts& fonts) {
   std::array<PartRect, 8> parts = GuardParts(geometry);
   std::vector<std::string> files = ImageFiles(set);
   std::vector<NamedImage> images;
+  const PartRect bounds = GuardBounds(geometry);
+  const Canvas frame = geometry == GuardGeometry::Standard ? StandardFrame(bounds, colour) : Canvas(1, 1, kPlate);
   for (int i = 0; i < 8; ++i) {
     const PartRect& p = parts[i];
     Canvas c(p.w, p.h, kPlate);
     double w = p.w, h = p.h;
     if (geometry == GuardGeometry::Standard) {
-      switch (i) {
-        case 0: case 1: case 2: case 3: case 4: case 5:
-          GuardBar(c, 0, 0, w, h, colour);
-          break;
-        case 6:  // lifted: the guard stands up, seen as its thick front edge
-          c.RoundRect(0, 0, w, h, 1.5, Scale(colour, 0.45));
-          c.RoundRect(1, 0.5, w - 1, h - 1.5, 1.2, Mix(colour, Rgb{255, 255, 255}, 0.25));
-          c.Line(2, 1.5, w - 2, 1.5, 1, Mix(colour, Rgb{255, 255, 255}, 0.6));
-          break;
-        case 7: {  // drawn once when the guard opens: plate, with the lifted edge
-          c.RoundRect(1, 2, w - 1, h, 3, Rgb{26, 27, 30});
-          c.RoundRect(0, 0, w, 6, 1.5, Scale(colour, 0.45));
-          c.RoundRect(1, 0.5, w - 1, 4.5, 1.2, Mix(colour, Rgb{255, 255, 255}, 0.25));
-          break;
-        }
+      if (i < 6) {
+        c.Blit(frame, bounds.x - p.x, bounds.y - p.y);
+      } else {
+        // Lifted (6), and drawn once when the guard opens (7): the plate
+        // where the closed frame was, with the lifted edge; the button is
+        // painted again on the next frame.
+        LiftedEdge(c, w, parts[6].h, colour);
       }
     } else {
       switch (i) {

@@ -26,6 +26,12 @@ CockpitManager::CockpitManager() : PanelManager(kPanelCount) {
   Plug(fuelJettison_);
   Plug(manualStart_);
   Plug(flightControl2_);
+  Plug(electrical_);
+  Plug(air_);
+  Plug(emergencyPower_);
+  Plug(ventilation_);
+  Plug(cargoSmoke_);
+  Plug(cargoAir_);
   Plug(oxygen_);
   Plug(acp_);
   Plug(gpws_);

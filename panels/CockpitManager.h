@@ -11,7 +11,9 @@
 
 #include "panels/A330_Acp.h"
 #include "panels/A330_AdiruPanel.h"
+#include "panels/A330_AirPanel.h"
 #include "panels/A330_ApuFirePanel.h"
+#include "panels/A330_ElectricalPanel.h"
 #include "panels/A330_EngFirePanel.h"
 #include "panels/A330_FltCtl2Panel.h"
 #include "panels/A330_FltCtlPanel.h"
@@ -22,6 +24,10 @@
 #include "panels/A330_LtSwPanel.h"
 #include "panels/A330_ManEngPanel.h"
 #include "panels/A330_Oxygen.h"
+#include "panels/CargoAirConPanel.h"
+#include "panels/CargoSmokePanel.h"
+#include "panels/EmrPwrPanel.h"
+#include "panels/VentilationPanel.h"
 #include "panels/BasePanel.h"
 #include "panels/PanelCatalogue.h"
 #include "panels/PanelManager.h"
@@ -73,6 +79,12 @@ class CockpitManager : public PanelManager {
   CA330_FuelJeterson fuelJettison_;
   CManEngPanel manualStart_;
   CFltCtl2Panel flightControl2_;
+  CA330_ElectricalPanel electrical_;
+  CA330_AirPanel air_;
+  CEmrPwrPanel emergencyPower_;
+  CVentilationPanel ventilation_;
+  CCargoSmokePanel cargoSmoke_;
+  CCargoAirConPanel cargoAir_;
   COxygenPanel oxygen_;
   CA330_Acp acp_;
   CGpwsPanel gpws_;

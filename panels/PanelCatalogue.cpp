@@ -17,6 +17,12 @@
 #include "panels/A330_ManEngPanel.h"
 #include "panels/A330_Oxygen.h"
 #include "rmp/A330_Rmp.h"
+#include "panels/A330_AirPanel.h"
+#include "panels/A330_ElectricalPanel.h"
+#include "panels/CargoAirConPanel.h"
+#include "panels/CargoSmokePanel.h"
+#include "panels/EmrPwrPanel.h"
+#include "panels/VentilationPanel.h"
 
 namespace {
 
@@ -29,7 +35,7 @@ using F = PanelFit;
 // initialise order, reset list, unit, type argument, tables.
 constexpr PanelFacts kCatalogue[] = {
     {1, "electrical", "CA330_ElectricalPanel", "Initialising Electrical Panel Items", "CA330_ElectricalPanel",
-     nullptr, F::kNone, 898, 587, 669, 200, 1, true, -1, 0, nullptr},
+     nullptr, F::kNone, 898, 587, 669, 200, 1, true, -1, 0, &kElectricalTables},
     {3, "light-switches", "CA330_LtSwPanel", "Initialising Light Switch Panel Items", "CEcamCntlPanel", nullptr,
      F::kOwn, 898, 1077, 669, 170, 2, true, -1, 8, &kLtSwTables},
     {4, "adiru", "CA330_AdiruPanel", "Initialising ADIRU Panel Items", "CA330_AdiruPanel", nullptr, F::kNone, 613,
@@ -37,7 +43,7 @@ constexpr PanelFacts kCatalogue[] = {
     {5, "fuel", "CA330_FuelPanel", "Initialising Fuel Panel Items", "CA330_ElectricalPanel", nullptr, F::kNone,
      898, 370, 669, 215, 4, true, -1, 0, &kFuelTables},
     {6, "air", "CA330_AirPanel", "Initialising Air Panel Items", "CA330_AirPanel", nullptr, F::kNone, 898, 792,
-     669, 284, 5, true, -1, 0, nullptr},
+     669, 284, 5, true, -1, 0, &kAirTables},
     {7, "hydraulic", "CHydPanelPanel", "Initialising Hydraulic panel items", "CHydPanelPanel", nullptr, F::kNone,
      898, 218, 669, 150, 6, true, -1, 0, &kHydraulicTables},
     {8, "engine-fire", "CEngFirePanel", "Initialising Flt Ctl panel items", "CHydPanelPanel", nullptr, F::kNone,
@@ -49,17 +55,17 @@ constexpr PanelFacts kCatalogue[] = {
     {12, "fuel-jettison", "CA330_FuelJeterson", "Initialising Fuel Jeterson Panel Items", "CA330_FuelJeterson",
      nullptr, F::kNone, 613, 497, 285, 110, 10, true, -1, 0, &kFuelJettisonTables},
     {13, "emergency-power", "CEmrPwrPanel", "Initialising Emergency Pwr Panel items", "CEmrPwrPanel",
-     "CEmrPwrPanel", F::kCommon, 613, 615, 285, 120, 11, false, -1, 0, nullptr},
+     "CEmrPwrPanel", F::kCommon, 613, 615, 285, 120, 11, false, -1, 0, &kEmrPwrTables},
     {14, "ventilation", "CVentilationPanel", "Initialising ventilation Panel items", "CEmrPwrPanel",
-     "CVentilationPanel", F::kCommon, 1567, 830, 285, 120, 13, false, -1, 0, nullptr},
+     "CVentilationPanel", F::kCommon, 1567, 830, 285, 120, 13, false, -1, 0, &kVentilationTables},
     {15, "cargo-smoke", "CCargoSmokePanel", "Initialising Cargo Smoke  Panel items", "CEmrPwrPanel", nullptr,
-     F::kNone, 1567, 706, 285, 120, 12, false, -1, 0, nullptr},
+     F::kNone, 1567, 706, 285, 120, 12, false, -1, 0, &kCargoSmokeTables},
     {16, "manual-start", "CManEngPanel", "Initialising Manual Start Panel items", "CManEngPanel", "CManEngPanel",
      F::kCommon, 1567, 950, 285, 120, 14, false, -1, 0, &kManualStartTables},
     {17, "flight-control-2", "CFltCtl2Panel", "Initialising Flt Ctl 2 panel items", "CHydPanelPanel", nullptr,
      F::kNone, 1567, 340, 285, 120, 15, true, -1, 0, &kFlightControl2Tables},
     {18, "cargo-air", "CCargoAirConPanel", "Initialising ventilation Panel items", "CEmrPwrPanel", nullptr,
-     F::kNone, 1567, 460, 285, 255, 16, true, -1, 0, nullptr},
+     F::kNone, 1567, 460, 285, 255, 16, true, -1, 0, &kCargoAirConTables},
     {19, "oxygen", "COxygenPanel", "Initialising Oxygen Panel items", "COxygenPanel", "COxygenPanel", F::kCommon,
      613, 830, 285, 110, 17, false, -1, 0, &kOxygenTables},
     // The radio management panel checks its fit inside Initialise, by unit.

@@ -161,6 +161,18 @@ TEST(ArtDataGuards, PartsSitAtTheGuardGeometryOffsets) {
   }
 }
 
+// A closed standard guard frames its button: no closed part lies over the
+// button's face, where its legends are.
+TEST(ArtDataGuards, ClosedStandardGuardLeavesTheButtonFaceOpen) {
+  std::array<PartRect, 8> p = GuardParts(GuardGeometry::Standard);
+  const PartRect face{3, 3, 26, 26};  // inside the 32 x 32 button's collar
+  for (int i = 0; i < 6; ++i) {
+    const bool apart = p[i].x + p[i].w <= face.x || p[i].x >= face.x + face.w || p[i].y + p[i].h <= face.y ||
+                       p[i].y >= face.y + face.h;
+    EXPECT_TRUE(apart) << kGuardPartNames[i];
+  }
+}
+
 // The rectangle a control covers on its panel.
 bool ControlRect(const ArtData& data, const Control& c, PartRect& r) {
   if (c.cells > 0) {
