@@ -20,8 +20,9 @@ constexpr PushButtonRow AdiruButton(int i) {
 // Input block: +0 to +11 lamp pairs of buttons 0 to 5; +12 on-battery light;
 // +13 lamp test; +14 start-up preset request; +15 reset request.
 // Output block: +3 to +8 buttons 0 to 5; +12, +16, +20 knobs 0 to 2 (i32).
-constexpr PushButtonRow kButtons[] = {AdiruButton(0), AdiruButton(1), AdiruButton(2),
-                                      AdiruButton(3), AdiruButton(4), AdiruButton(5)};
+// Buttons 3 to 5 are put back in on every pass.
+constexpr PushButtonRow kButtons[] = {AdiruButton(0),          AdiruButton(1),          AdiruButton(2),
+                                      AdiruButton(3).ForcedIn(), AdiruButton(4).ForcedIn(), AdiruButton(5).ForcedIn()};
 constexpr uint8_t kModes = Positions({0, 1, 7});
 constexpr KnobRow kKnobs[] = {
     Knob("Knobs\\AdiruKnob", kModes, {kColumnX[0] - kKnobShift, kKnobRowY}, 12).Named("knob 0"),

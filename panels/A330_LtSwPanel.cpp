@@ -52,7 +52,7 @@ constexpr SwitchRow kSwitches[] = {
 constexpr PushButtonRow kButtons[] = {
     LightButton(0, "Buttons\\FaultOnR", {308, 46}),
     LightButton(1, "Buttons\\GreenAvail", {308, 96}).Momentary(),
-    LightButton(2, "Buttons\\DotsOffAmber", {512, 98}),
+    LightButton(2, "Buttons\\DotsOffAmber", {512, 98}).ForcedIn(),
 };
 
 }  // namespace

@@ -10,7 +10,7 @@ const char kHeader[] = "%Z% A330_Oxygen QX_P_0402_19 A330_Oxygen.h $Revision: 1.
 constexpr PushButtonRow kButtons[] = {
     Button("Buttons\\DotsOnBlue", {20, 45, 25, 45}, 0, 1, 3).Drawn(kDrawnInA330),
     Button("Buttons\\CallBtn", {105, 55, 90, 55}, kNoField, kNoField, 4).Momentary().SingleLamp(2),
-    Button("Buttons\\SysOnDots", {150, 45, 155, 45}, 4, 5, 5),
+    Button("Buttons\\SysOnDots", {150, 45, 155, 45}, 4, 5, 5).ForcedIn(),
     Button("Buttons\\DotsOff", {220, 45, 225, 45}, 6, 7, 6),
 };
 constexpr PlateRow kPlates[] = {Plate("Guards\\RedPlate", 1, {98, 29, 85, 35}, COxygenPanel::kCallButton)};

@@ -11,7 +11,7 @@ const char kHeader[] = "%Z% CargoSmokePanel QX_P_0403_15 CargoSmokePanel.h $Revi
 constexpr PushButtonRow kButtons[] = {
     Button("Buttons\\SmokeSquib", {35, 55}, 0, 1, 3),   // under cover 0
     Button("Buttons\\SmokeSquib", {150, 55}, 2, 3, 4),  // under cover 1
-    Button("Buttons\\Bottle", {90, 55}, 4, 5, 5),
+    Button("Buttons\\Bottle", {90, 55}, 4, 5, 5).ForcedIn(),
     Button("Buttons\\ResetButton", {213, 55}, kNoField, kNoField, 6).Momentary().SingleLamp(6),
 };
 constexpr CoverRow kCovers[] = {

@@ -22,6 +22,7 @@ class FieldWalk {
     blocks_ = tables_.Blocks(layout, unit);
     field_.area = facts.key;
     field_.layout = LayoutName(layout);
+    layout_ = layout;
     if (tables_.unitBlocks != nullptr) {
       field_.unitName = tables_.unitName != nullptr ? tables_.unitName : "unit";
       field_.unit = unit;
@@ -47,8 +48,9 @@ class FieldWalk {
       }
       Input(r.shownLamp, label, " lamp (display-only mode)", "lit when non-zero");
       char position[96];
-      FormatBounded(position, sizeof position, "%s%s", r.momentary ? "1 while held in, else 0" : "1 in, 0 out",
-                    r.presentWhile != kNoField ? "; 0 while the button is absent" : "");
+      FormatBounded(position, sizeof position, "%s%s%s", r.momentary ? "1 while held in, else 0" : "1 in, 0 out",
+                    r.presentWhile != kNoField ? "; 0 while the button is absent" : "",
+                    r.IsForcedIn(layout_) ? "; the panel puts it back in on every pass" : "");
       Output(r.output, FieldType::kU8, label, " position", position);
     }
     for (size_t i = 0; i < tables_.guarded.size(); i++) {
@@ -129,6 +131,7 @@ class FieldWalk {
   FieldVisitor visit_;
   void* context_;
   BlockPair blocks_;
+  PanelLayout layout_ = kLayoutA330;
   InterfaceField field_;
   char label_[32] = {};
   int count_ = 0;

@@ -72,8 +72,17 @@ struct PushButtonRow : RowBase<PushButtonRow> {
   BlockField lowerLamp = kNoField;
   BlockField shownLamp = kNoField;  // the lamp shown in display-only mode instead
   BlockField output = kNoField;
+  uint8_t forcedIn = kDrawnNever;  // layouts in which the panel puts it back in on every pass
 
   constexpr PushButtonRow Momentary() const { return With([](PushButtonRow& r) { r.momentary = true; }); }
+  // The panel puts the button back in on every pass (its own code does it;
+  // the row says so for the interface description and the checks).
+  constexpr PushButtonRow ForcedIn(DrawnIn layouts = kDrawnInBoth) const {
+    return With([&](PushButtonRow& r) { r.forcedIn = layouts; });
+  }
+  constexpr bool IsForcedIn(PanelLayout layout) const {
+    return (forcedIn & (layout == kLayoutA320 ? kDrawnInA320 : kDrawnInA330)) != 0;
+  }
   // The single-lamp set, lit by the lamp test only, and by `shown` in
   // display-only mode.
   constexpr PushButtonRow SingleLamp(BlockField shown = kNoField) const {

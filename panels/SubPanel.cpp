@@ -532,6 +532,7 @@ void SubPanel::ShowNumber(int display, float value, float minimum, float maximum
   float shown = value;
   if (!(shown >= minimum)) shown = minimum;  // NaN too
   if (shown > maximum) shown = maximum;
+  shown += 0.0f;  // -0.0 shows as 0.0
   char text[32];
   FormatBounded(text, sizeof text, format, double(shown));
   controls_.displays[size_t(display)].SetDisplay(text, surface);

@@ -8,7 +8,7 @@ const char kHeader[] = "%Z% VentilationPanel QX_P_0403_14 VentilationPanel.h $Re
 // Input block: +0 to +7 lamp pairs; +8 lamp test; +10 reset request.
 // Output block: +3 to +6 button positions.
 constexpr PushButtonRow kButtons[] = {
-    Button("Buttons\\SmokeDots", {35, 55, 38, 20}, 0, 1, 3).A320Image("Buttons\\FaultOvrdW"),
+    Button("Buttons\\SmokeDots", {35, 55, 38, 20}, 0, 1, 3).A320Image("Buttons\\FaultOvrdW").ForcedIn(kDrawnInA330),
     Button("Buttons\\FaultOvrd", {90, 55, 98, 20}, 2, 3, 4).A320Image("Buttons\\FaultOvrdW"),
     Button("Buttons\\FaultOff", {150, 55, 158, 20}, 4, 5, 5).Drawn(kDrawnInA330),
     Button("Buttons\\DotsOff", {210, 55, 218, 20}, 6, 7, 6),

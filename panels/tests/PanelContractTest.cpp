@@ -136,7 +136,10 @@ TEST_P(PanelContract, EachButtonClickChangesOnlyItsOwnFields) {
     const std::vector<uint8_t> before = h.Area();
     h.Press(1, h.Panel().Controls().buttons[i]);
     const uint32_t ownOffset = h.Panel().OutputBlock().Offset() + uint32_t(own);
-    EXPECT_NE(h.Area()[ownOffset], before[ownOffset]) << "button " << i;
+    // A button its panel keeps in may read 1 whatever the click.
+    if (!Tables().buttons[i].IsForcedIn(h.Panel().GetLayout())) {
+      EXPECT_NE(h.Area()[ownOffset], before[ownOffset]) << "button " << i;
+    }
     for (uint32_t at = 0; at < before.size(); at++) {
       if (at != ownOffset && computed.count(at) == 0) {
         ASSERT_EQ(h.Area()[at], before[at]) << "button " << i << " changed byte 0x" << std::hex << at;
