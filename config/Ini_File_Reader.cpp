@@ -1,5 +1,7 @@
 #include "config/Ini_File_Reader.h"
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <cfloat>
 #include <climits>
@@ -9,6 +11,7 @@
 
 #include "common/RevisionString.h"
 #include "common/TextFcns.h"
+#include "platform/FilePath.h"
 
 namespace {
 RevisionLines gRevisions("%Z% Ini_File_Reader QX_P_0612_01 Ini_File_Reader.cpp $Revision: 1.7 $",
@@ -39,6 +42,22 @@ bool Ini_File_Reader::OpenFile(const char* fileName) {
     return false;
   }
   fileName_.assign(fileName);
+  // Only a regular file of a bounded size is read: a device or a pipe could
+  // feed the reader for ever.
+  char native[4096];
+  struct stat st;
+  if (platform::ResolvePath(fileName, native, sizeof native) && ::stat(native, &st) == 0) {
+    if (!S_ISREG(st.st_mode)) {
+      Report3("Ini_File_Reader::OpenFile", "Not a regular file", fileName);
+      return false;
+    }
+    if (st.st_size > kMaxFileBytes) {
+      char text[96];
+      FormatBounded(text, sizeof text, "File larger than %ld bytes", static_cast<long>(kMaxFileBytes));
+      Report3("Ini_File_Reader::OpenFile", text, fileName);
+      return false;
+    }
+  }
   file_ = std::make_unique<SettingsFileClass>(fileName, SettingsFileClass::kRead);
   if (!file_->IsOpen()) {
     CopyReport(*file_);

@@ -12,6 +12,9 @@
 
 class Ini_File_Reader : public Qx_ErrorReport {
  public:
+  // The largest ini file read, in bytes.
+  static constexpr long kMaxFileBytes = 1024 * 1024;
+
   // Size of the value buffer and of the caller's buffer for the text look-ups.
   static constexpr std::size_t kValueSize = 1024;
 

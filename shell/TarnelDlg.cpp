@@ -1,6 +1,7 @@
 #include "shell/TarnelDlg.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -119,6 +120,19 @@ bool CTarnelDlg::InitialiseDialog() {
   {
     CIniRead reader(genericBase_, iniFile_);
     bool read = reader.ReadIniFile(5);
+    iniProblem_[0] = '\0';
+    if (!read) {
+      // The start-up goes on and fails with the system's own texts; this line
+      // names the ini file tried and the reason, which otherwise only the
+      // progress record holds.
+      char reason[kMessageSize];
+      CopyBounded(reason, reader.GetFullText().c_str(), sizeof reason);
+      for (char* c = reason; *c != '\0'; c++) {
+        if (*c == '\n') *c = ' ';
+      }
+      FormatBounded(iniProblem_, sizeof iniProblem_, "Ini file %s not used: %s", iniFile_, reason);
+      std::fprintf(stderr, "tarnel: %s\n", iniProblem_);
+    }
     // The reader keeps a picture path that names no file; the picture step
     // then fails with that name and the system's reason.
     CopyBounded(mainPictureFile_, reader.MainPicture(), sizeof mainPictureFile_);
@@ -132,7 +146,10 @@ bool CTarnelDlg::InitialiseDialog() {
 
   if (!UpdateDisplay()) {
     initialisationFailed_ = true;
-    banner.SetMessage("Unable tp load main picture");
+    char message[kMessageSize];
+    FormatBounded(message, sizeof message, "Unable tp load main picture%s%s", iniProblem_[0] != '\0' ? "\n" : "",
+                  iniProblem_);
+    banner.SetMessage(message);
     banner.SetFailed();
     return false;
   }

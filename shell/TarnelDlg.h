@@ -156,6 +156,7 @@ class CTarnelDlg : public Qx_ErrorReport, public RealTimeClient, public platform
   char mainPictureFile_[kMessageSize] = {};
   char cockpitFolder_[kMessageSize] = {};
   char iniFile_[kMessageSize] = {};
+  char iniProblem_[kMessageSize] = {};  // why the ini file was not used ("" when it was)
   char title_[kMessageSize] = {};
   char shownError_[2 * kMessageSize] = {};
   const char* versionText_ = kVersionText;

@@ -157,6 +157,17 @@ TEST(IniFileReaderOpenTest, OpenFailuresAndMisuse) {
   EXPECT_TRUE(third.LookForValue("A", "Flag"));
   EXPECT_TRUE(third.LookForValue("A", "B=1"));
   EXPECT_FALSE(third.LookForValue("A", "B"));
+
+  // A device or a huge file would feed the reader for ever: refused.
+  Ini_File_Reader device;
+  EXPECT_FALSE(device.OpenFile("/dev/zero"));
+  EXPECT_EQ("Ini_File_Reader::OpenFile\nNot a regular file\n/dev/zero", device.GetFullText());
+  Ini_File_Reader folder;
+  EXPECT_FALSE(folder.OpenFile(dir.File("")));
+  Ini_File_Reader huge;
+  const std::string big = dir.Write("big.ini", std::string(Ini_File_Reader::kMaxFileBytes + 1, '#'));
+  EXPECT_FALSE(huge.OpenFile(big));
+  EXPECT_EQ("Ini_File_Reader::OpenFile\nFile larger than 1048576 bytes\n" + big, huge.GetFullText());
 }
 
 TEST(IniFileReaderBadInputTest, GarbageLongLinesAndLongValues) {

@@ -161,6 +161,20 @@ TEST_F(TarnelDlgTest, ASecondStationOnTheSameSegmentRefusesToStart) {
   EXPECT_TRUE(Start(picture_)) << dialog_->GetMessageText();
 }
 
+TEST_F(TarnelDlgTest, AnIniFileThatCannotBeUsedIsNamedWithItsReason) {
+  const std::string missing = (folder_ / "Missing.ini").string();
+  dialog_->SetIniFile(missing.c_str());
+  ::testing::internal::CaptureStderr();
+  dialog_->OnInitDialog(&window_);
+  const std::string said = ::testing::internal::GetCapturedStderr();
+  EXPECT_TRUE(dialog_->InitialisationFailed());
+  const std::string line = "Ini file " + missing + " not used: SettingsFileClass::OpenFileForReading No such file";
+  EXPECT_NE(said.find("tarnel: " + line), std::string::npos) << said;
+  // The system's text first, then the cause.
+  const std::string banner = reinterpret_cast<const char*>(Base() + banner_record::kMessage);
+  EXPECT_EQ(0u, banner.find("Unable tp load main picture\n" + line)) << banner;
+}
+
 TEST_F(TarnelDlgTest, IterationCountIsWrittenAndPanelWorkStartsAtTheTwentieth) {
   ASSERT_TRUE(Start(picture_));
   window_.Hold(platform::Key::Down);
