@@ -130,7 +130,7 @@ bool CTarnelDlg::InitialiseDialog() {
       for (char* c = reason; *c != '\0'; c++) {
         if (*c == '\n') *c = ' ';
       }
-      FormatBounded(iniProblem_, sizeof iniProblem_, "Ini file %s not used: %s", iniFile_, reason);
+      FormatBounded(iniProblem_, sizeof iniProblem_, "Ini file %s: %s", iniFile_, reason);
       std::fprintf(stderr, "tarnel: %s\n", iniProblem_);
     }
     // The reader keeps a picture path that names no file; the picture step
