@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "common/RevisionString.h"
+#include "platform/XErrors.h"
 
 namespace platform {
 
@@ -92,10 +93,12 @@ Event Decode(const SDL_Event& in) {
   return out;
 }
 
+
 }  // namespace
 
 bool StartVideo(bool ownSignalHandlers, char* error, std::size_t errorSize) {
   gRevisions.RegisterOnce();
+  InstallXErrorHandler();
   if (ownSignalHandlers) {
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   }

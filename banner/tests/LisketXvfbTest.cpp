@@ -153,8 +153,9 @@ TEST_F(LisketXvfbTest, FailureStaysOpenRedUntilTheOperatorClosesIt) {
   shm.GetBase()[banner_record::kFailure] = 1;
   EXPECT_TRUE(BarBecomes({255, 0, 0})) << PixelAt(kBarX, kBarY);
   EXPECT_FALSE(child.WaitExit(3000));
-  const std::string id = FindBanner();
-  ASSERT_NE("", id);
+  // A search can miss the window while it is being redrawn: look again.
+  std::string id;
+  ASSERT_TRUE(WaitFor([&] { return !(id = FindBanner()).empty(); }, 3000)) << "no banner window";
   CloseWindow(id);
   ASSERT_TRUE(child.WaitExit(3000)) << "closing the window did not end the banner";
   EXPECT_EQ(0, child.ExitCode());
