@@ -9,6 +9,7 @@
 #include "banner/LisketDlg.h"
 #include "common/RevisionString.h"
 #include "platform/Events.h"
+#include "simlink/SegmentFault.h"
 
 namespace {
 
@@ -54,6 +55,7 @@ int CLisketApp::Run(int argc, char** argv) {
   sigaction(SIGINT, &action, nullptr);
   sigaction(SIGHUP, &action, nullptr);
   sigaction(SIGQUIT, &action, nullptr);
+  segment_fault::Install("lisket");
 
   char error[512];
   if (!platform::StartVideo(true, error, sizeof error)) {

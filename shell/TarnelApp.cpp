@@ -13,6 +13,7 @@
 #include "platform/FilePath.h"
 #include "platform/Window.h"
 #include "shell/TarnelDlg.h"
+#include "simlink/SegmentFault.h"
 
 namespace {
 
@@ -26,11 +27,14 @@ void PrintHelp() {
       "control positions, lamps and displays with the simulation through shared memory.\n"
       "\n"
       "  --ini PATH   program ini file to read (default: Tarnel.ini in the working folder)\n"
+      "  --stats      on exit, print the real-time loop's figures on stderr\n"
       "  --help       show this text\n"
       "  --version    show the version\n"
       "\n"
       "Environment: TARNEL_SHM_PREFIX prefixes the shared-memory names, so that two\n"
-      "stations can run on one machine.\n"
+      "stations can run on one machine; TARNEL_SHM_GROUP shares the segments with a group.\n"
+      "Exit status: 0 closed normally, 1 start-up failed, 2 bad arguments, 3 a shared-memory\n"
+      "segment was made smaller under the station.\n"
       "Keys: arrows scroll, Page Up/Page Down/Home act as wheel and right button, F1 about.\n"
       "The first left click starts the real-time loop.\n");
 }
@@ -48,6 +52,7 @@ CTarnelDlg& Dialog() {
 int CTarnelApp::Run(int argc, char** argv) {
   gRevisions.RegisterOnce();
   const char* iniFile = CTarnelDlg::kDefaultIniFile;
+  bool stats = false;
   for (int i = 1; i < argc; i++) {
     if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
       PrintHelp();
@@ -56,6 +61,10 @@ int CTarnelApp::Run(int argc, char** argv) {
     if (std::strcmp(argv[i], "--version") == 0) {
       std::printf("tarnel %s\n", CTarnelDlg::kVersionText);
       return 0;
+    }
+    if (std::strcmp(argv[i], "--stats") == 0) {
+      stats = true;
+      continue;
     }
     if (std::strcmp(argv[i], "--ini") == 0 && i + 1 < argc) {
       iniFile = argv[++i];
@@ -78,6 +87,7 @@ int CTarnelApp::Run(int argc, char** argv) {
   sigemptyset(&asTerm.sa_mask);
   sigaction(SIGHUP, &asTerm, nullptr);
   sigaction(SIGQUIT, &asTerm, nullptr);
+  segment_fault::Install("tarnel");
   int status = 1;
   {
     platform::SdlWindow window;
@@ -107,6 +117,15 @@ int CTarnelApp::Run(int argc, char** argv) {
     }
     dialog.OnDestroy();
     status = dialog.InitialisationFailed() ? 1 : 0;
+    if (stats) {
+      const RTLoopStatistics& figures = dialog.LoopStatistics();
+      std::fprintf(stderr,
+                   "tarnel: iterations=%lu frames=%d overruns=%d late_starts=%d max_work_ms=%.3f "
+                   "average_work_ms=%.3f elapsed_s=%.1f\n",
+                   static_cast<unsigned long>(dialog.GetIterationCount()), figures.frames, figures.overruns,
+                   figures.lateStarts, figures.maxWorkTime * 1000.0, figures.averageWorkTime * 1000.0,
+                   figures.elapsed);
+    }
   }
   platform::StopVideo();
   return status;

@@ -216,6 +216,7 @@ void CTarnelDlg::StartRealTime() {
   loopRunning_ = true;
   loop_->Run();
   loopRunning_ = false;
+  loop_->GetStatistics(&loopStatistics_);
   loop_.reset();
 }
 

@@ -110,6 +110,8 @@ class CTarnelDlg : public Qx_ErrorReport, public RealTimeClient, public platform
   bool IsClosing() const { return closing_; }
   bool IsLoopRunning() const { return loopRunning_; }
   const char* GetMessageText() const { return messageText_; }
+  // The real-time loop's figures when it ended (zero before).
+  const RTLoopStatistics& LoopStatistics() const { return loopStatistics_; }
   const char* GetMainPictureFile() const { return mainPictureFile_; }
   const char* GetCockpitFolder() const { return cockpitFolder_; }
   const char* GetTitle() const { return title_; }
@@ -156,7 +158,8 @@ class CTarnelDlg : public Qx_ErrorReport, public RealTimeClient, public platform
   char mainPictureFile_[kMessageSize] = {};
   char cockpitFolder_[kMessageSize] = {};
   char iniFile_[kMessageSize] = {};
-  char iniProblem_[kMessageSize] = {};  // why the ini file was not used ("" when it was)
+  char iniProblem_[kMessageSize] = {};
+  RTLoopStatistics loopStatistics_;  // why the ini file was not used ("" when it was)
   char title_[kMessageSize] = {};
   char shownError_[2 * kMessageSize] = {};
   const char* versionText_ = kVersionText;

@@ -4,6 +4,7 @@
 
 #include "common/RevisionString.h"
 #include "common/TextFcns.h"
+#include "simlink/SegmentFault.h"
 #include "simlink/SimAreaSupport.h"
 
 static_assert(VersionedSegment::kVersionBytes == simlink_detail::kVersionBytes);
@@ -33,6 +34,7 @@ void VersionedSegment::Open(const char* versionText) {
         // The count is left alone: this program changes nothing.
         Report(method_, "Shared Memory Version Mismatch\nPlease rebuild software");
       } else {
+        segment_fault::Track(Descriptor(), base_, userCountOffset_, GetObjectName());
         const int32_t users = AddUser(base_, userCountOffset_) - 1;
         if (users > 0 && !OthersHeldIt()) {
           // Counted users but no live holder: a user may have died. Nothing
@@ -56,6 +58,7 @@ void VersionedSegment::Open(const char* versionText) {
       StoreUserCount(base_, userCountOffset_, 1);
       OnCreated();
       PublishVersion(base_, version_);
+      segment_fault::Track(Descriptor(), base_, userCountOffset_, GetObjectName());
       attached_ = true;
       versionOk_ = true;
       break;
@@ -70,6 +73,7 @@ VersionedSegment::~VersionedSegment() {
   if (!attached_ || !versionOk_) {
     return;
   }
+  segment_fault::Untrack(base_);
   if (simlink_detail::RemoveUser(base_, userCountOffset_)) {
     Unlink();
     Detach();

@@ -5,6 +5,7 @@
 #include <time.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "panels/PanelInterface.h"
@@ -300,5 +301,105 @@ int WatchCommand(int argc, char** argv, const uint8_t* base, const void* signals
     }
     std::fflush(stdout);
   }
+  return kExitOk;
+}
+
+// ------------------------------------------------------------------- noise
+
+namespace {
+
+struct NoiseOptions {
+  const char* area = nullptr;
+  long rate = 100;
+  long seconds = 0;  // 0: until interrupted
+  unsigned long seed = 1;
+};
+
+bool ParseNumber(const char* text, long low, long high, long* out) {
+  char* end = nullptr;
+  const long value = std::strtol(text, &end, 10);
+  if (end == text || *end != '\0' || value < low || value > high) return false;
+  *out = value;
+  return true;
+}
+
+bool ParseNoise(int argc, char** argv, NoiseOptions* options) {
+  for (int i = 1; i < argc; i++) {
+    long value = 0;
+    if (std::strcmp(argv[i], "--rate") == 0 && i + 1 < argc && ParseNumber(argv[i + 1], 1, 1000, &value)) {
+      options->rate = value;
+      i++;
+    } else if (std::strcmp(argv[i], "--seconds") == 0 && i + 1 < argc &&
+               ParseNumber(argv[i + 1], 1, 86400, &value)) {
+      options->seconds = value;
+      i++;
+    } else if (std::strcmp(argv[i], "--seed") == 0 && i + 1 < argc &&
+               ParseNumber(argv[i + 1], 0, 2147483647, &value)) {
+      options->seed = static_cast<unsigned long>(value);
+      i++;
+    } else if (argv[i][0] != '-' && options->area == nullptr && KnownArea(argv[i])) {
+      options->area = argv[i];
+    } else {
+      Bad("noise: unknown or bad argument", argv[i]);
+      return false;
+    }
+  }
+  return true;
+}
+
+// The fields the simulation writes, in the station's layout and units.
+bool CollectInputs(const InterfaceField& f, void* context) {
+  return f.writer != FieldWriter::kSimulation || CollectStationUnits(f, context);
+}
+
+}  // namespace
+
+int ParseNoiseArguments(int argc, char** argv) {
+  NoiseOptions options;
+  return ParseNoise(argc, argv, &options) ? kExitOk : kExitBadArguments;
+}
+
+int NoiseCommand(int argc, char** argv, uint8_t* base, const void* signals) {
+  static Watched list[kMaxWatched];
+  NoiseOptions options;
+  if (!ParseNoise(argc, argv, &options)) return kExitBadArguments;
+  WatchContext context;
+  context.list = list;
+  context.options.inputs = true;
+  VisitInterface(options.area, CollectInputs, &context);
+  uint64_t state = options.seed * 6364136223846793005ULL + 1442695040888963407ULL;
+  const auto next = [&state] {
+    state ^= state << 13;
+    state ^= state >> 7;
+    state ^= state << 17;
+    return static_cast<uint32_t>(state >> 16);
+  };
+  std::printf("noise over %d fields, %ld times a second\n", context.count, options.rate);
+  std::fflush(stdout);
+  timespec start;
+  clock_gettime(CLOCK_MONOTONIC, &start);
+  const timespec pause{0, 1000000000L / options.rate};
+  long rounds = 0;
+  while (options.seconds == 0 || Seconds(start) < double(options.seconds)) {
+    for (int i = 0; i < context.count; i++) {
+      const InterfaceField& f = list[i].field;
+      uint8_t* at = base + f.offset;
+      const uint32_t value = next();
+      switch (FieldWidth(f.type)) {
+        case 1:
+          shared_field::Store<uint8_t>(at, static_cast<uint8_t>(value));
+          break;
+        case 2:
+          shared_field::Store<uint16_t>(at, static_cast<uint16_t>(value));
+          break;
+        default:
+          shared_field::Store<uint32_t>(at, value);
+          break;
+      }
+    }
+    rounds++;
+    if (sigtimedwait(static_cast<const sigset_t*>(signals), nullptr, &pause) >= 0) break;
+  }
+  std::printf("noise: %ld rounds\n", rounds);
   return kExitOk;
 }

@@ -62,6 +62,10 @@ const char kUsage[] =
     "                                  writes (with --inputs also those the\n"
     "                                  simulation writes), 20 times a second,\n"
     "                                  until interrupted\n"
+    "  noise [AREA] [--rate HZ] [--seconds N] [--seed S]\n"
+    "                                  write random bytes into every field the\n"
+    "                                  simulation writes, HZ (default 100) times a\n"
+    "                                  second, for soak tests\n"
     "  remove [generic|trn]            remove the segments' names (both, or the one\n"
     "                                  named), for segments left behind by a\n"
     "                                  program that crashed (their user count can\n"
@@ -551,8 +555,11 @@ int main(int argc, char** argv) {
     return DescribeCommand(argc - 1, argv + 1);
   }
   const bool watch = std::strcmp(argv[1], "watch") == 0;
+  const bool noise = std::strcmp(argv[1], "noise") == 0;
   Command cmd;
-  int status = watch ? ParseWatchArguments(argc - 1, argv + 1) : ParseCommand(argc, argv, &cmd);
+  int status = watch   ? ParseWatchArguments(argc - 1, argv + 1)
+               : noise ? ParseNoiseArguments(argc - 1, argv + 1)
+                       : ParseCommand(argc, argv, &cmd);
   if (status != kExitOk) {
     return status;
   }
@@ -576,6 +583,9 @@ int main(int argc, char** argv) {
   uint8_t* base = shm.GetBase();
   if (watch) {
     return WatchCommand(argc - 1, argv + 1, base, block.Blocked());
+  }
+  if (noise) {
+    return NoiseCommand(argc - 1, argv + 1, base, block.Blocked());
   }
   switch (cmd.kind) {
     case Command::kInfo:
