@@ -415,4 +415,16 @@ TEST_F(TarnelShmWithSegmentTest, WatchPrintsEachChangeOfTheStationsFieldsUntilIn
   EXPECT_EQ(shm_->GetUserCount(), 1);  // the tool uncounted itself on the interrupt
 }
 
+TEST_F(TarnelShmWithSegmentTest, NoiseWritesOnlyTheFieldsTheSimulationWrites) {
+  std::memset(base_ + 0x12494, 0x5A, 7);  // oxygen output block
+  ToolRun run = RunTool({"noise", "oxygen", "--seconds", "1", "--seed", "7"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_TRUE(Contains(run.out, "noise over 9 fields")) << run.out;
+  for (int i = 0; i < 7; i++) EXPECT_EQ(base_[0x12494 + i], 0x5A) << i;
+  int changed = 0;
+  for (uint32_t at : {0x12177u, 0x12178u, 0x1217Fu, 0x12181u}) changed += base_[at] != 0;
+  EXPECT_GE(changed, 3);
+  EXPECT_EQ(RunTool({"noise", "--rate", "0"}).status, 2);
+}
+
 }  // namespace
