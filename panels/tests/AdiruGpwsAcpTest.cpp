@@ -15,25 +15,7 @@
 namespace {
 
 template <class Panel>
-class PanelTest : public ::testing::Test {
- protected:
-  Panel& P() { return static_cast<Panel&>(h->Panel()); }
-  void Start(const char* key, int32_t type = 9) {
-    h = std::make_unique<PanelHarness>(FindPanelFacts(key)->id);
-    ASSERT_TRUE(h->Start(type)) << h->Error();
-  }
-  int32_t OutI32(int field) {
-    int32_t v;
-    std::memcpy(&v, &h->Out(field), 4);
-    return v;
-  }
-  void SetOutI32(int field, int32_t v) { std::memcpy(&h->Out(field), &v, 4); }
-  // Clicks the middle of a region given relative to a control's corner.
-  void ClickIn(const CBaseCockpitControl& c, const platform::Rect& r) {
-    h->Click(1, c.GetX() + (r.left + r.right) / 2, c.GetY() + (r.top + r.bottom) / 2);
-  }
-  std::unique_ptr<PanelHarness> h;
-};
+using PanelTest = PanelFixture<Panel>;
 
 using AdiruPanel = PanelTest<CA330_AdiruPanel>;
 using GpwsPanel = PanelTest<CGpwsPanel>;

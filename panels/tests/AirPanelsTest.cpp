@@ -14,12 +14,6 @@
 
 namespace {
 
-int32_t OutI32(PanelHarness& h, int field) {
-  int32_t v = 0;
-  std::memcpy(&v, &h.Out(field), 4);
-  return v;
-}
-void PutOutI32(PanelHarness& h, int field, int32_t v) { std::memcpy(&h.Out(field), &v, 4); }
 
 // Clicks the middle of a switch's row of the given third (0 top, 1 middle, 2 bottom).
 void ClickSwitch(PanelHarness& h, const SwitchClass& s, int third) {
@@ -35,15 +29,7 @@ void ClickKnob(PanelHarness& h, const KnobClass& knob, int p) {
 }
 
 template <class Panel>
-class PanelTest : public ::testing::Test {
- protected:
-  Panel& P() { return static_cast<Panel&>(h->Panel()); }
-  void Start(const char* key, int32_t type = 9) {
-    h = std::make_unique<PanelHarness>(FindPanelFacts(key)->id);
-    ASSERT_TRUE(h->Start(type)) << h->Error();
-  }
-  std::unique_ptr<PanelHarness> h;
-};
+using PanelTest = PanelFixture<Panel>;
 
 // ------------------------------------------------------------ air conditioning
 
@@ -55,18 +41,18 @@ class AirPanelTest : public PanelTest<CA330_AirPanel> {
 TEST_F(AirPanelTest, KnobsInDisplayOnlyTakeOnlyTheirOwnPositions) {
   using K = CA330_AirPanel;
   P().SetDisplayOnly(true);
-  PutOutI32(*h, 40, 3);  // knob C
-  PutOutI32(*h, 28, 2);  // knob A
+  SetOutI32(40, 3);  // knob C
+  SetOutI32(28, 2);  // knob A
   h->Pass();
   ASSERT_EQ(P().KnobAt(K::kKnobC).GetPosition(), 3);
   for (int32_t bad : {9, -1, 8, INT32_MIN}) {
-    PutOutI32(*h, 40, bad);
+    SetOutI32(40, bad);
     h->Pass();
     EXPECT_EQ(P().KnobAt(K::kKnobC).GetPosition(), 3) << bad;
   }
-  PutOutI32(*h, 40, 4);  // a position of knob C, none of knobs A and B
-  PutOutI32(*h, 28, 4);
-  PutOutI32(*h, 32, 4);
+  SetOutI32(40, 4);  // a position of knob C, none of knobs A and B
+  SetOutI32(28, 4);
+  SetOutI32(32, 4);
   h->Pass();
   EXPECT_EQ(P().KnobAt(K::kKnobC).GetPosition(), 4);
   EXPECT_EQ(P().KnobAt(K::kKnobA).GetPosition(), 2);
@@ -118,9 +104,9 @@ TEST_F(AirPanelTest, KnobFieldsAndResetPositions) {
   const int fields[] = {40, 44, 24, 28, 32};  // knobs C, D, E, A, B
   for (int k = 0; k < CA330_AirPanel::kKnobCount; k++) {
     ClickKnob(*h, P().KnobAt(CA330_AirPanel::Knob(k)), 7);  // a position of every knob
-    EXPECT_EQ(OutI32(*h, fields[k]), 7) << k;
+    EXPECT_EQ(OutI32(fields[k]), 7) << k;
   }
-  EXPECT_EQ(OutI32(*h, 36), 0);  // no knob's
+  EXPECT_EQ(OutI32(36), 0);  // no knob's
   ClickSwitch(*h, P().Switch(0), 2);
   h->Click(1, P().Button(5));
   h->In(30) = 1;
@@ -128,7 +114,7 @@ TEST_F(AirPanelTest, KnobFieldsAndResetPositions) {
   for (int i : {1, 2, 3, 4, 5, 6, 7}) EXPECT_EQ(h->Out(3 + i), 1) << i;
   EXPECT_EQ(h->Out(3 + 0), 0);
   EXPECT_EQ(h->Out(18), 1);  // switches and knobs keep their positions
-  EXPECT_EQ(OutI32(*h, 28), 7);
+  EXPECT_EQ(OutI32(28), 7);
 }
 
 TEST(AirPanelStart, SwitchesAndKnobsAreCreatedBeforeTheAreaIsChecked) {
@@ -148,10 +134,10 @@ class CargoAirTest : public PanelTest<CCargoAirConPanel> {
 
 TEST_F(CargoAirTest, ResetPutsAllFourButtonsInAndLeavesTheKnobs) {
   ClickKnob(*h, P().Knob(0), 7);
-  EXPECT_EQ(OutI32(*h, 8), 7);
+  EXPECT_EQ(OutI32(8), 7);
   h->Manager().ResetAll();
   for (int i = 0; i < 4; i++) EXPECT_EQ(h->Out(3 + i), 1) << i;
-  EXPECT_EQ(OutI32(*h, 8), 7);
+  EXPECT_EQ(OutI32(8), 7);
   h->Click(1, P().Button(2));  // set by the reset: one click brings it out
   EXPECT_EQ(h->Out(5), 0);
 }

@@ -4,7 +4,10 @@
 // points routed as the main dialog routes them, and the drawn pixels.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -66,4 +69,23 @@ class PanelHarness {
   MouseState mouse_{0, 0, 0};
   platform::DrawSurface surface_;
   std::string folder_;
+};
+
+// A test of one panel of the cockpit, by its catalogue key: P() is the panel.
+template <class Panel>
+class PanelFixture : public ::testing::Test {
+ protected:
+  Panel& P() { return static_cast<Panel&>(h->Panel()); }
+  void Start(const char* key, int32_t type = 9) {
+    h.reset();
+    h = std::make_unique<PanelHarness>(FindPanelFacts(key)->id);
+    ASSERT_TRUE(h->Start(type)) << h->Error();
+  }
+  int32_t OutI32(int field) { return h->Panel().OutputBlock().Get<int32_t>(BlockField(field)); }
+  void SetOutI32(int field, int32_t v) { std::memcpy(&h->Out(field), &v, 4); }
+  // Clicks the middle of a region given relative to a control's corner.
+  void ClickIn(const CBaseCockpitControl& c, const platform::Rect& r) {
+    h->Click(1, c.GetX() + (r.left + r.right) / 2, c.GetY() + (r.top + r.bottom) / 2);
+  }
+  std::unique_ptr<PanelHarness> h;
 };
