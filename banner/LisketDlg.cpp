@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
+#include "banner/BannerRecord.h"
 #include "common/RevisionString.h"
 #include "common/TextFcns.h"
 #include "platform/FilePath.h"
@@ -88,7 +90,10 @@ bool CStartBannerDlg::InitialiseDialog() {
   }
 
   // Attach to the generic area; the banner runs on without it.
-  genericShm_.emplace();
+  // Started by the station, which holds this banner's user count for it: a
+  // banner killed outright then leaves no count behind.
+  const char* held = std::getenv(banner_record::kHeldVariable);
+  genericShm_.emplace(GenericSimShm::kVersionText, held == nullptr || std::strcmp(held, "1") != 0);
   CopyBounded(errorText_, " ", sizeof errorText_);
   if (!genericShm_->IsValid()) {
     FormatBounded(errorText_, sizeof errorText_, "%s", genericShm_->GetErrorText());

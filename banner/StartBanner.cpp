@@ -23,16 +23,19 @@ const char* StartBanner::BannerProgramPath() {
   return path;
 }
 
-void StartBanner::StartBannerProgram() {
+bool StartBanner::StartBannerProgram(void (*ended)(int status, void* context), void* context) {
   if (area_ == nullptr) {
-    return;
+    return false;
   }
   std::fflush(nullptr);
   // lisket is installed beside the station program; when it is not there the
   // station starts without a banner.
-  if (!IsEmptyText(platform::ProgramFolder())) {
-    platform::SpawnDetached(BannerProgramPath());
+  if (IsEmptyText(platform::ProgramFolder())) {
+    return false;
   }
+  static char held[64];
+  FormatBounded(held, sizeof held, "%s=1", banner_record::kHeldVariable);
+  return platform::SpawnDetached(BannerProgramPath(), ended != nullptr ? held : nullptr, ended, context) > 0;
 }
 
 void StartBanner::SetProgramName(const char* name) {

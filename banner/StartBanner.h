@@ -17,7 +17,11 @@ class StartBanner : public Qx_ErrorReport {
   // Flushes all C streams, then starts "lisket" from the running program's
   // own folder (ProgramFolder() + "lisket") without a shell and without
   // waiting. A missing or failing lisket is not noticed.
-  void StartBannerProgram();
+  // Starts the banner program. With ended, the banner is told (environment
+  // variable banner_record::kHeldVariable) that its user count is held for it
+  // by the starting program, which is called back once the banner has ended;
+  // true when the banner was started.
+  bool StartBannerProgram(void (*ended)(int status, void* context) = nullptr, void* context = nullptr);
   // Where StartBannerProgram looks for the banner program.
   static const char* BannerProgramPath();
 

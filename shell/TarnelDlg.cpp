@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 
 #include "banner/StartBanner.h"
 #include "common/ConfigFile.h"
@@ -15,6 +16,28 @@
 #include "simlink/SharedField.h"
 
 namespace {
+
+// The banner's user count, held by the station while the banner runs, so that
+// a banner killed outright leaves no count behind. Released from the thread
+// that waits for the banner, or at shutdown, whichever comes first.
+std::mutex gBannerCountLock;
+GenericSimShm* gBannerCountIn = nullptr;
+
+void HoldBannerCount(GenericSimShm* segment) {
+  std::lock_guard<std::mutex> guard(gBannerCountLock);
+  segment->AddUserFor();
+  gBannerCountIn = segment;
+}
+
+void ReleaseBannerCount() {
+  std::lock_guard<std::mutex> guard(gBannerCountLock);
+  if (gBannerCountIn != nullptr) {
+    gBannerCountIn->RemoveUserFor();
+    gBannerCountIn = nullptr;
+  }
+}
+
+void OnBannerEnded(int /*status*/, void* /*context*/) { ReleaseBannerCount(); }
 
 RevisionLines gRevisions("%Z% TarnelDlg QX_P_0077_01 TarnelDlg.cpp $Revision: 1.9 $",
                          "%Z% TarnelDlg QX_P_0077_01 TarnelDlg.h $Revision: 1.4 $");
@@ -103,7 +126,10 @@ bool CTarnelDlg::InitialiseDialog() {
   }
 
   StartBanner banner(genericBase_);
-  banner.StartBannerProgram();
+  HoldBannerCount(&*generic_);
+  if (!banner.StartBannerProgram(OnBannerEnded, nullptr)) {
+    ReleaseBannerCount();
+  }
   banner.SetProgramName(kVersionText);
   banner.SetProgress(5);
 
@@ -479,6 +505,7 @@ void CTarnelDlg::Shutdown() {
       loop_.reset();
     }
     BasePanel::SetSharedMemory(nullptr);
+    ReleaseBannerCount();
     generic_.reset();
     training_.reset();
     genericBase_ = nullptr;

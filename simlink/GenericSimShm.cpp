@@ -13,10 +13,10 @@ RevisionLines gRevisions("%Z% GenericSimShm QX_P_0305_02 GenericSimShm.cpp $Revi
                          "%Z% GenericSimShm QX_P_0305_02 GenericSimShm.h $Revision: 1.2 $");
 }  // namespace
 
-GenericSimShm::GenericSimShm(const char* versionText)
+GenericSimShm::GenericSimShm(const char* versionText, bool countSelf)
     : VersionedSegment(kName, kSize, kUserCountOffset, kMethod) {
   gRevisions.RegisterOnce();
-  Open(versionText);
+  Open(versionText, countSelf);
 }
 
 void GenericSimShm::SetSubAreaTable() {

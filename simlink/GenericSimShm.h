@@ -35,7 +35,10 @@ class GenericSimShm : public VersionedSegment {
   // Attaches or creates the segment, checks its version against versionText
   // (this program's layout revision; another text is for tests and tools that
   // must meet a mismatch) and counts the user. IsValid tells the outcome.
-  explicit GenericSimShm(const char* versionText = kVersionText);
+  // countSelf false: a program whose count another program holds for it (the
+  // banner started by the station) attaches without counting itself, and
+  // leaves the count alone when it ends.
+  explicit GenericSimShm(const char* versionText = kVersionText, bool countSelf = true);
   GenericSimShm(const GenericSimShm&) = delete;
   GenericSimShm& operator=(const GenericSimShm&) = delete;
 

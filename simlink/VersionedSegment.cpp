@@ -21,7 +21,7 @@ VersionedSegment::VersionedSegment(const char* name, uint32_t size, uint32_t use
   SetSize(size);
 }
 
-void VersionedSegment::Open(const char* versionText) {
+void VersionedSegment::Open(const char* versionText, bool countSelf) {
   using namespace simlink_detail;
   CopyBounded(version_, versionText, sizeof version_);
   switch (AttachOrCreate(*this, size_)) {
@@ -33,7 +33,8 @@ void VersionedSegment::Open(const char* versionText) {
       if (!versionOk_) {
         // The count is left alone: this program changes nothing.
         Report(method_, "Shared Memory Version Mismatch\nPlease rebuild software");
-      } else {
+      } else if (countSelf) {
+        counted_ = true;
         segment_fault::Track(Descriptor(), base_, userCountOffset_, GetObjectName());
         const int32_t users = AddUser(base_, userCountOffset_) - 1;
         if (users > 0 && !OthersHeldIt()) {
@@ -58,6 +59,7 @@ void VersionedSegment::Open(const char* versionText) {
       StoreUserCount(base_, userCountOffset_, 1);
       OnCreated();
       PublishVersion(base_, version_);
+      counted_ = true;
       segment_fault::Track(Descriptor(), base_, userCountOffset_, GetObjectName());
       attached_ = true;
       versionOk_ = true;
@@ -70,7 +72,7 @@ void VersionedSegment::Open(const char* versionText) {
 }
 
 VersionedSegment::~VersionedSegment() {
-  if (!attached_ || !versionOk_) {
+  if (!attached_ || !versionOk_ || !counted_) {
     return;
   }
   segment_fault::Untrack(base_);
@@ -81,6 +83,15 @@ VersionedSegment::~VersionedSegment() {
   }
   // Otherwise the view stays mapped until the program exits: callers may
   // still hold the base address.
+}
+
+void VersionedSegment::AddUserFor() {
+  if (IsValid()) simlink_detail::AddUser(base_, userCountOffset_);
+}
+
+void VersionedSegment::RemoveUserFor() {
+  // This program still counts itself, so the count does not reach 0 here.
+  if (IsValid()) simlink_detail::RemoveUser(base_, userCountOffset_);
 }
 
 bool VersionedSegment::CheckVersion() { return simlink_detail::VersionMatches(base_, version_); }

@@ -36,13 +36,19 @@ class VersionedSegment : public BaseSharedMemory {
   bool WasCreator() const { return created_; }
   // This program's version text.
   const char* GetVersionText() const { return version_; }
+  // Counts, and uncounts, one more user on behalf of another program (a
+  // child whose count this program holds, so that the child's count cannot
+  // outlive it whatever way it ends). Only while valid.
+  void AddUserFor();
+  void RemoveUserFor();
 
  protected:
   // name: the mapping name; method: the name in report texts ("Class::Class").
   VersionedSegment(const char* name, uint32_t size, uint32_t userCountOffset, const char* method);
   // Attaches or creates, checks the version against versionText and counts
   // the user; IsValid tells the outcome. Called from the derived constructor.
-  void Open(const char* versionText);
+  // countSelf false: an attacher does not count itself (a creator always does).
+  void Open(const char* versionText, bool countSelf = true);
   // The creator's extra set-up, after the count and before the version text.
   virtual void OnCreated() {}
 
@@ -55,5 +61,6 @@ class VersionedSegment : public BaseSharedMemory {
   bool attached_ = false;
   bool versionOk_ = false;
   bool created_ = false;
+  bool counted_ = false;
   char version_[kVersionBytes + 1] = {};
 };

@@ -198,6 +198,21 @@ TEST_F(LisketStationTest, StationStartBringsTheBannerUpAndItClosesItself) {
   station.Stop();
 }
 
+// The station holds the banner's user count: a banner killed outright during
+// the start-up leaves none behind, and the segment goes with the last user.
+TEST_F(LisketStationTest, ABannerKilledOutrightLeavesNoUserCount) {
+  GenericSimShm area;  // this test counts as one user
+  ASSERT_TRUE(area.IsValid());
+  ChildProcess station;
+  ASSERT_TRUE(station.Start({tarnel}, Settings(), "/dev/null", binDir));
+  ASSERT_TRUE(WaitFor([&] { return !FindBanner().empty(); }, 10000)) << "the station did not bring up lisket";
+  ASSERT_EQ(3, area.GetUserCount());  // this test, the station, the banner held by the station
+  server.Run("pkill -KILL -x -P " + std::to_string(station.Pid()) + " lisket");
+  EXPECT_TRUE(WaitFor([&] { return area.GetUserCount() == 2; }, 3000)) << area.GetUserCount();
+  EXPECT_EQ(0, station.Stop());
+  EXPECT_EQ(1, area.GetUserCount());
+}
+
 TEST_F(LisketStationTest, MissingMainPictureKeepsTheBannerOpen) {
   // The default ini with its main picture renamed; its "..\" paths still
   // lead to the program's folder.
