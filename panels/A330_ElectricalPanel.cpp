@@ -98,8 +98,8 @@ void CA330_ElectricalPanel::ShowSimulationState() {
 void CA330_ElectricalPanel::Draw(platform::DrawSurface& surface) {
   selector_[0].Draw(surface);
   // Whatever the float holds (NaN, infinities, huge values), the display
-  // shows a number inside 00.0 .. 99.9; adding 0.0 turns -0.0 into 0.0.
-  const float value = input_.Get<float>(kValueFields[position_]) + 0.0f;
+  // shows a number inside 00.0 .. 99.9.
+  const float value = input_.Get<float>(kValueFields[position_]);
   ShowNumber(0, value, kShownMinimum, kShownMaximum, "%04.1f", surface);
   for (int i = 0; i < kButtonCount; i++) DrawButton(i, surface);
   for (GuardedButton& cover : covers_) cover.Draw(surface);

@@ -63,20 +63,15 @@ void CA330_FuelPanel::Update(const MouseState& mouse) {
   ServeCovers();
 }
 
-void CA330_FuelPanel::PublishButtons() {
-  // A panel that only shows another writer's block never writes to it.
-  if (!IsDisplayOnly()) WriteButtons();
-}
-
 void CA330_FuelPanel::ApplyStartupPreset() {
   SetButtons({0, 1, 3, 4}, false);
   SetButtons({7, 8}, true);
-  PublishButtons();
+  WriteButtons();
   switch_[0].SetPosition(kMiddle);
 }
 
 void CA330_FuelPanel::ResetToDefaults() {
   SetButtons({0, 1, 2, 3, 4, 5, 7, 8, 9, 10, 11}, true);
-  PublishButtons();
+  WriteButtons();
   switch_[0].SetPosition(kMiddle);
 }

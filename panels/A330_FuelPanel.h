@@ -26,7 +26,6 @@ class CA330_FuelPanel : public SubPanel {
 
  private:
   // Every button byte at once, as the preset and the reset publish them.
-  void PublishButtons();
 
   CButtonClass buttons_[kButtonCount];
   GuardedButton cover_[1];

@@ -69,18 +69,13 @@ void CHydPanelPanel::Draw(platform::DrawSurface& surface) {
   }
 }
 
-void CHydPanelPanel::PublishButtons() {
-  // A panel that only shows another writer's block never writes to it.
-  if (!IsDisplayOnly()) WriteButtons();
-}
-
 void CHydPanelPanel::ApplyStartupPreset() {
   SetButtons({0, 1, 2, 3, 4, 5, 6, 7, 8, 9}, false);
-  PublishButtons();
+  WriteButtons();
 }
 
 void CHydPanelPanel::ResetToDefaults() {
   SetButtons({0, 1, 2}, false);
   SetButtons({3, 4, 5, 6, 7, 8, 9}, true);
-  PublishButtons();
+  WriteButtons();
 }

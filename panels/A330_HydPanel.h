@@ -24,7 +24,6 @@ class CHydPanelPanel : public SubPanel {
   const GuardedButton& Cover(int i) const { return covers_[i]; }
 
  private:
-  void PublishButtons();
 
   CButtonClass buttons_[kButtonCount];
   GuardedButton covers_[kCoveredCount];

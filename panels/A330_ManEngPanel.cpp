@@ -69,28 +69,24 @@ void CManEngPanel::ServePair(int first) {
 void CManEngPanel::Update(const MouseState& mouse) {
   if (!BeginUpdate(mouse)) return;
   ServePair(0);
-  if (SecondPair()) {
-    ServeCover(2);
-    ServeButton(2);
-    ServeCover(3);
-    ServeButton(3);
-  } else {
-    // Absent: the buttons keep their positions but publish none.
-    output_.Write(kButtons[2].output, 0);
-    output_.Write(kButtons[3].output, 0);
+  // The second pair, each cover before its button; while the pair is absent
+  // the buttons keep their positions and publish 0.
+  for (int i : {2, 3}) {
+    ServeCover(i);
+    ServeButton(i);
   }
 }
 
 void CManEngPanel::DrawPair(int first, platform::DrawSurface& surface) {
   DrawButton(first, surface);
   DrawButton(first + 1, surface);
-  covers_[first].Draw(surface);
-  covers_[first + 1].Draw(surface);
+  DrawCover(first, surface);
+  DrawCover(first + 1, surface);
 }
 
 void CManEngPanel::Draw(platform::DrawSurface& surface) {
   DrawPair(0, surface);
   // Lit on the frame the flag rises, unlit on every frame while it is clear.
   DrawLight(0, surface);
-  if (SecondPair()) DrawPair(2, surface);
+  DrawPair(2, surface);  // only while present
 }

@@ -25,7 +25,6 @@ class CManEngPanel : public SubPanel {
   const LightClass& Light() const { return light_[0].light; }
 
  private:
-  bool SecondPair() const { return input_.Lamp(kSecondPairFlag); }
   void ServePair(int first);
   void DrawPair(int first, platform::DrawSurface& surface);
 

@@ -36,8 +36,9 @@ struct RowBase {
   Place at;
   uint8_t drawnIn = kDrawnInBoth;
   int16_t number = -1;  // control number; -1: the row's index
-  // Input flag without which the control is absent (not served, not drawn);
-  // kNoField: always present. The panel's own steps honour it.
+  // Input flag without which the control is absent (not served, not drawn;
+  // an absent button publishes 0); kNoField: always present. The kit's button
+  // and cover steps honour it.
   BlockField presentWhile = kNoField;
 
   constexpr Row Named(const char* name) const { return With([&](Row& r) { r.label = name; }); }

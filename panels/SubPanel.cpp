@@ -317,11 +317,17 @@ void SubPanel::FeedButton(int i) {
 }
 
 void SubPanel::WriteButton(int i) {
-  output_.Write(tables_->buttons[size_t(i)].output, controls_.buttons[size_t(i)].IsPressed() ? 1 : 0);
+  // A display-only panel shows another writer's block and never writes to it
+  // (resets and presets reach display-only panels too).
+  if (displayOnly_) return;
+  // An absent button publishes 0.
+  const bool in = IsPresent(tables_->buttons[size_t(i)]) && controls_.buttons[size_t(i)].IsPressed();
+  output_.Write(tables_->buttons[size_t(i)].output, in ? 1 : 0);
 }
 
 void SubPanel::ServeButton(int i) {
-  FeedButton(i);
+  // An absent button keeps its position but takes no mouse.
+  if (IsPresent(tables_->buttons[size_t(i)])) FeedButton(i);
   WriteButton(i);
 }
 
@@ -334,6 +340,7 @@ void SubPanel::WriteButtons() {
 }
 
 void SubPanel::ServeCover(int i) {
+  if (!IsPresent(tables_->covers[size_t(i)])) return;
   GuardedButton& cover = controls_.covers[size_t(i)];
   cover.GuardClick(event_);
   controls_.buttons[size_t(tables_->covers[size_t(i)].button)].SetDisabled(cover.IsClosed());
@@ -371,6 +378,11 @@ void SubPanel::ServeGuarded() {
 
 void SubPanel::ServeSwitch(int i) {
   controls_.switches[size_t(i)].Click(event_);
+  WriteSwitch(i);
+}
+
+void SubPanel::WriteSwitch(int i) {
+  if (displayOnly_) return;
   uint8_t up = 0;
   uint8_t down = 0;
   controls_.switches[size_t(i)].GetOutputs(up, down);
@@ -383,17 +395,16 @@ void SubPanel::ServeSwitches() {
 }
 
 void SubPanel::WriteSwitches() {
-  for (size_t i = 0; i < controls_.switches.size(); i++) {
-    uint8_t up = 0;
-    uint8_t down = 0;
-    controls_.switches[i].GetOutputs(up, down);
-    output_.Write(tables_->switches[i].upFlag, up);
-    output_.Write(tables_->switches[i].downFlag, down);
-  }
+  for (size_t i = 0; i < controls_.switches.size(); i++) WriteSwitch(int(i));
 }
 
 void SubPanel::ServeKnob(int i) {
   controls_.knobs[size_t(i)].Click(event_);
+  WriteKnob(i);
+}
+
+void SubPanel::WriteKnob(int i) {
+  if (displayOnly_) return;
   output_.Put<int32_t>(tables_->knobs[size_t(i)].output, controls_.knobs[size_t(i)].GetPosition());
 }
 
@@ -402,9 +413,7 @@ void SubPanel::ServeKnobs() {
 }
 
 void SubPanel::WriteKnobs() {
-  for (size_t i = 0; i < controls_.knobs.size(); i++) {
-    output_.Put<int32_t>(tables_->knobs[i].output, controls_.knobs[i].GetPosition());
-  }
+  for (size_t i = 0; i < controls_.knobs.size(); i++) WriteKnob(int(i));
 }
 
 void SubPanel::ServeLights() {
@@ -473,7 +482,13 @@ int SubPanel::PlateOver(int button) const {
 }
 
 void SubPanel::DrawButton(int i, platform::DrawSurface& surface) {
-  if (tables_->buttons[size_t(i)].IsDrawnIn(layout_)) controls_.buttons[size_t(i)].Draw(surface);
+  const PushButtonRow& row = tables_->buttons[size_t(i)];
+  if (row.IsDrawnIn(layout_) && IsPresent(row)) controls_.buttons[size_t(i)].Draw(surface);
+}
+
+void SubPanel::DrawCover(int i, platform::DrawSurface& surface) {
+  const CoverRow& row = tables_->covers[size_t(i)];
+  if (row.IsDrawnIn(layout_) && IsPresent(row)) controls_.covers[size_t(i)].Draw(surface);
 }
 
 void SubPanel::DrawPlate(int i, platform::DrawSurface& surface) {
@@ -509,7 +524,7 @@ void SubPanel::DrawControls(platform::DrawSurface& surface) {
     if (PlateOver(int(i)) < 0) DrawButton(int(i), surface);
   }
   for (size_t i = 0; i < controls_.covers.size(); i++) {
-    if (tables_->covers[i].IsDrawnIn(layout_)) controls_.covers[i].Draw(surface);
+    DrawCover(int(i), surface);
   }
   for (size_t i = 0; i < controls_.plates.size(); i++) DrawPlate(int(i), surface);
   for (size_t i = 0; i < controls_.guarded.size(); i++) {
@@ -527,13 +542,17 @@ void SubPanel::DrawControls(platform::DrawSurface& surface) {
 
 void SubPanel::Draw(platform::DrawSurface& surface) { DrawControls(surface); }
 
-void SubPanel::ShowNumber(int display, float value, float minimum, float maximum, const char* format,
-                          platform::DrawSurface& surface) {
+void FormatNumber(char* text, std::size_t size, const char* format, float value, float minimum, float maximum) {
   float shown = value;
   if (!(shown >= minimum)) shown = minimum;  // NaN too
   if (shown > maximum) shown = maximum;
   shown += 0.0f;  // -0.0 shows as 0.0
+  FormatBounded(text, size, format, double(shown));
+}
+
+void SubPanel::ShowNumber(int display, float value, float minimum, float maximum, const char* format,
+                          platform::DrawSurface& surface) {
   char text[32];
-  FormatBounded(text, sizeof text, format, double(shown));
+  FormatNumber(text, sizeof text, format, value, minimum, maximum);
   controls_.displays[size_t(display)].SetDisplay(text, surface);
 }

@@ -13,6 +13,7 @@
 //   ShowSimulationState = ShowControls.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <span>
 
@@ -29,6 +30,11 @@
 #include "panels/PanelBlock.h"
 #include "panels/PanelCatalogue.h"
 #include "panels/PanelRows.h"
+
+// Formats a number for a display or a window: NaN and values below minimum as
+// minimum, values above maximum as maximum, -0.0 as 0.0, so that whatever
+// float the simulation writes, the text is a number the cells can show.
+void FormatNumber(char* text, std::size_t size, const char* format, float value, float minimum, float maximum);
 
 // A light with the change detector that "on change" lights use.
 struct PanelLight {
@@ -135,6 +141,8 @@ class SubPanel : public BasePanel {
   void ServeButtons(int first, int last);
   void ServeButtons() { ServeButtons(0, int(controls_.buttons.size()) - 1); }
   void FeedButton(int i);   // lamps and mouse only
+  // Output steps write nothing while the panel is display-only: it shows
+  // another writer's block. An absent button publishes 0.
   void WriteButton(int i);  // its output byte only
   void WriteButtons();
   void ServeCover(int i);  // mouse, then its button takes no clicks while it is closed
@@ -143,9 +151,11 @@ class SubPanel : public BasePanel {
   void ServeGuarded();
   void ServeSwitch(int i);
   void ServeSwitches();
+  void WriteSwitch(int i);
   void WriteSwitches();
   void ServeKnob(int i);
   void ServeKnobs();
+  void WriteKnob(int i);
   void WriteKnobs();
   void ServeLights();
   // Covered buttons take no clicks while their cover or plate is closed.
@@ -163,7 +173,11 @@ class SubPanel : public BasePanel {
   // after its plate, while it is up), covers, plates, guarded buttons,
   // knobs, lights, rotary knobs. Controls of the other layout are left out.
   void DrawControls(platform::DrawSurface& surface);
+  // Rows marked PresentWhile are served and drawn only while their flag is
+  // set; an absent button keeps its position.
+  bool IsPresent(const auto& row) const { return row.presentWhile == kNoField || input_.Lamp(row.presentWhile); }
   void DrawButton(int i, platform::DrawSurface& surface);
+  void DrawCover(int i, platform::DrawSurface& surface);
   void DrawPlate(int i, platform::DrawSurface& surface);  // and its button while up
   void DrawLight(int i, platform::DrawSurface& surface);
   // Shows a number on a display: NaN and values below minimum as minimum,

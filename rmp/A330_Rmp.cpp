@@ -283,15 +283,6 @@ void CA330_Rmp::DrawWindows(platform::DrawSurface& surface) {
   ShowWindow(windows_[kStandbyWindow], standbyText_, surface);
 }
 
-void CA330_Rmp::FormatInput(char* text, const char* format, float value, float lowest, float highest) {
-  // As the kit's displays: NaN and values below the lowest as the lowest,
-  // values above the highest as the highest, so no text is cut.
-  float shown = value;
-  if (!(shown >= lowest)) shown = lowest;
-  if (shown > highest) shown = highest;
-  FormatBounded(text, kTextSize, format, double(shown));
-}
-
 void CA330_Rmp::BuildActiveText() {
   const int32_t selection = displayedSelection_;
   if (selection >= kSelVhf1 && selection < kCommCount) {
@@ -299,7 +290,7 @@ void CA330_Rmp::BuildActiveText() {
     if (selection <= kSelVhf3 && !(double(active) > kVhfDataLimit)) {
       CopyBounded(activeText_, kDataMode, kTextSize);
     } else {
-      FormatInput(activeText_, "%7.3f", active, kLowest3, kHighest3);
+      FormatNumber(activeText_, kTextSize, "%7.3f", active, kLowest3, kHighest3);
     }
     return;
   }
@@ -307,17 +298,19 @@ void CA330_Rmp::BuildActiveText() {
   switch (selection) {
     case kSelVor:
       if (unit_ < 2)
-        FormatInput(activeText_, "%7.3f", input_.Get<float>(BlockField(kActiveVor + 4 * unit_)), kLowest3, kHighest3);
+        FormatNumber(activeText_, kTextSize, "%7.3f", input_.Get<float>(BlockField(kActiveVor + 4 * unit_)),
+                     kLowest3, kHighest3);
       break;
     case kSelIls:
-      FormatInput(activeText_, "%7.3f", input_.Get<float>(kActiveIls), kLowest3, kHighest3);
+      FormatNumber(activeText_, kTextSize, "%7.3f", input_.Get<float>(kActiveIls), kLowest3, kHighest3);
       break;
     case kSelMls:
       CopyBounded(activeText_, "      ", kTextSize);
       break;
     case kSelAdf:
       if (unit_ < 2)
-        FormatInput(activeText_, "  %5.1f", input_.Get<float>(BlockField(kActiveAdf + 4 * unit_)), kLowest1, kHighest1);
+        FormatNumber(activeText_, kTextSize, "  %5.1f", input_.Get<float>(BlockField(kActiveAdf + 4 * unit_)),
+                     kLowest1, kHighest1);
       break;
     default:
       break;

@@ -120,8 +120,6 @@ class CA330_Rmp : public SubPanel {
   void BuildActiveText();
   void BuildStandbyText();
   void BuildNavStandbyText();
-  // An input-block float in a window format, pinned into what seven cells hold.
-  void FormatInput(char* text, const char* format, float value, float lowest, float highest);
   void SetCommStartValues();
   void SetStartValues();
 
