@@ -34,9 +34,12 @@ constexpr SwitchRow kSelector[] = {
 };
 constexpr DisplayRow kDisplays[] = {Display(4, {111, 32})};
 constexpr FieldDecl kFields[] = {
-    InputField("value 0", 0, FieldType::kF32, "shown with the selector up (0.0 to 99.9)"),
-    InputField("value 1", 4, FieldType::kF32, "shown with the selector in the middle (0.0 to 99.9)"),
-    InputField("value 2", 8, FieldType::kF32, "shown with the selector down (0.0 to 99.9)"),
+    InputField("value 0", 0, FieldType::kF32, "shown with the selector up (0.0 to 99.9)").For(RowKind::kDisplay, 0)
+        .For(RowKind::kSwitch, 0),
+    InputField("value 1", 4, FieldType::kF32, "shown with the selector in the middle (0.0 to 99.9)").For(RowKind::kDisplay, 0)
+        .For(RowKind::kSwitch, 0),
+    InputField("value 2", 8, FieldType::kF32, "shown with the selector down (0.0 to 99.9)").For(RowKind::kDisplay, 0)
+        .For(RowKind::kSwitch, 0),
 };
 
 }  // namespace

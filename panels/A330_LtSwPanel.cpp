@@ -30,23 +30,23 @@ constexpr PushButtonRow LightButton(int n, const char* image, Place at) {
   return Button(image, at, BlockField(2 * n), BlockField(2 * n + 1), BlockField(3 + n)).Number(n);
 }
 
-// The same places serve both layouts.
+// The same places serve both layouts; names are the legends on the panel.
 constexpr SwitchRow kSwitches[] = {
-    LightSwitch(0, 1, kLightA, {55, 30}),
-    LightSwitch(1, 2, kLightA, {110, 30}),
-    LightSwitch(2, 2, kOnOff, {190, 30}),
-    LightSwitch(3, 1, kLightA, {233, 30}),
-    LightSwitch(4, 2, kOnOff, {60, 93}),
-    LightSwitch(5, 2, kLightB, {186, 95}),
+    LightSwitch(0, 1, kLightA, {55, 30}).Named("STROBE switch"),
+    LightSwitch(1, 2, kLightA, {110, 30}).Named("BEACON switch"),
+    LightSwitch(2, 2, kOnOff, {190, 30}).Named("WING switch"),
+    LightSwitch(3, 1, kLightA, {233, 30}).Named("NAV switch"),
+    LightSwitch(4, 2, kOnOff, {60, 93}).Named("RWY TURN switch"),
+    LightSwitch(5, 2, kLightB, {186, 95}).Named("LAND switch"),
     LightSwitch(6, 2, kLightB, {115, 95}).Drawn(kDrawnInA320),
-    LightSwitch(7, 1, kRound, {238, 98}),
-    LightSwitch(8, 1, kOnOff, {369, 93}),
-    LightSwitch(9, 1, kOnOff, {430, 93}),
-    LightSwitch(10, 1, kAs, {565, 93}),
-    LightSwitch(11, 2, kRound, {378, 25}),
-    LightSwitch(12, 2, kRound, {430, 25}),
-    LightSwitch(13, 1, kLightA, {483, 25}),
-    LightSwitch(14, 1, kRound, {570, 25}),
+    LightSwitch(7, 1, kRound, {238, 98}).Named("NOSE switch"),
+    LightSwitch(8, 1, kOnOff, {369, 93}).Named("DOME switch"),
+    LightSwitch(9, 1, kOnOff, {430, 93}).Named("ANN LT switch"),
+    LightSwitch(10, 1, kAs, {565, 93}).Named("SEAT BELTS switch"),
+    LightSwitch(11, 2, kRound, {378, 25}).Named("ICE IND switch"),
+    LightSwitch(12, 2, kRound, {430, 25}).Named("COMPASS switch"),
+    LightSwitch(13, 1, kLightA, {483, 25}).Named("NO SMK switch"),
+    LightSwitch(14, 1, kRound, {570, 25}).Named("EMER EXIT switch"),
 };
 
 constexpr PushButtonRow kButtons[] = {

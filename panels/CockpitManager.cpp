@@ -125,3 +125,17 @@ void CockpitManager::SetPanel(int32_t id, BasePanel* panel) {
     panels_[id] = panel;
   }
 }
+
+bool CockpitManager::FindControlAt(int32_t x, int32_t y, ControlHit* hit) const {
+  const auto* panel = dynamic_cast<const SubPanel*>(GetPanel(FindPanelAt(x, y)));
+  RowRef row;
+  if (panel == nullptr || !panel->FindControlAt(x, y, &row)) return false;
+  if (hit != nullptr) {
+    hit->facts = &panel->Facts();
+    hit->layout = panel->GetLayout();
+    hit->unit = panel->GetUnit();
+    hit->row = row;
+    hit->rect = panel->RowRect(row);
+  }
+  return true;
+}

@@ -29,6 +29,7 @@
 #include "panels/EmrPwrPanel.h"
 #include "panels/VentilationPanel.h"
 #include "panels/BasePanel.h"
+#include "panels/ControlHit.h"
 #include "panels/PanelCatalogue.h"
 #include "panels/PanelManager.h"
 #include "rmp/A330_Rmp.h"
@@ -53,6 +54,9 @@ class CockpitManager : public PanelManager {
 
   // The panel object of an id; null for ids without a panel.
   BasePanel* GetPanel(int32_t id) const;
+  // The control under a picture point (the panel found as mouse messages
+  // find it); false when the point is on no control.
+  bool FindControlAt(int32_t x, int32_t y, ControlHit* hit) const;
 
  protected:
   // Puts a panel object behind an id (null removes it). The constructor uses

@@ -7,6 +7,7 @@
 
 #include "common/TextFcns.h"
 #include "panels/PanelRows.h"
+#include "simlink/SharedField.h"
 
 namespace {
 
@@ -30,6 +31,7 @@ class FieldWalk {
   }
 
   int Walk() {
+    Row(RowKind::kNone, 0);
     Input(tables_.lampTest, "lamp test", "non-zero lights every lamp of the panel");
     Input(tables_.resetRequest, "reset request", "non-zero: the panel's reset runs on every pass while set");
     Input(tables_.presetRequest, "preset request", "non-zero: the start-up positions are set on every pass while set");
@@ -38,6 +40,7 @@ class FieldWalk {
           "display-only request", "", "non-zero: controls follow the output block, the panel writes nothing");
     }
     for (size_t i = 0; i < tables_.buttons.size(); i++) {
+      Row(RowKind::kButton, i);
       const PushButtonRow& r = tables_.buttons[i];
       const char* label = Label(r.label, "button", i);
       if (r.singleLamp) {
@@ -54,6 +57,7 @@ class FieldWalk {
       Output(r.output, FieldType::kU8, label, " position", position);
     }
     for (size_t i = 0; i < tables_.guarded.size(); i++) {
+      Row(RowKind::kGuarded, i);
       const GuardedRow& r = tables_.guarded[i];
       const char* label = Label(r.label, "guarded button", i);
       Input(r.upperLamp, label, " upper lamp", "lit when non-zero");
@@ -61,22 +65,26 @@ class FieldWalk {
       Output(r.output, FieldType::kU8, label, " position", "1 in, 0 out");
     }
     for (size_t i = 0; i < tables_.switches.size(); i++) {
+      Row(RowKind::kSwitch, i);
       const SwitchRow& r = tables_.switches[i];
       const char* label = Label(r.label, "switch", i);
       Output(r.upFlag, FieldType::kU8, label, " up", "1 in the up position, else 0");
       Output(r.downFlag, FieldType::kU8, label, " down", "1 in the down position, else 0 (both 0: middle)");
     }
     for (size_t i = 0; i < tables_.knobs.size(); i++) {
+      Row(RowKind::kKnob, i);
       const KnobRow& r = tables_.knobs[i];
       char meaning[96];
       PositionsText(r.positions, meaning, sizeof meaning);
       Output(r.output, FieldType::kI32, Label(r.label, "knob", i), " position", meaning);
     }
     for (size_t i = 0; i < tables_.lights.size(); i++) {
+      Row(RowKind::kLight, i);
       const LightRow& r = tables_.lights[i];
       Input(r.lamp, Label(r.label, "light", i), "", "lit when non-zero");
     }
     for (const FieldDecl& f : tables_.fields) {
+      field_.rows = f.shownBy;
       Add(f.block, f.offset, f.type, f.writer, f.name, "", f.meaning);
     }
     // Input block first, each block by offset.
@@ -90,6 +98,12 @@ class FieldWalk {
   }
 
  private:
+  // The row the fields added next belong to.
+  void Row(RowKind kind, size_t index) {
+    field_.rows = RowList{};
+    if (kind != RowKind::kNone) field_.rows.Add(RowRef{kind, int16_t(index)});
+  }
+
   const char* Label(const char* given, const char* kind, size_t index) {
     if (given != nullptr) return given;
     FormatBounded(label_, sizeof label_, "%s %zu", kind, index);
@@ -200,4 +214,96 @@ int VisitInterface(const char* key, FieldVisitor visit, void* context) {
     }
   }
   return count;
+}
+
+namespace {
+
+struct NameSearch {
+  const char* name;
+  InterfaceField* out;
+  bool found = false;
+};
+
+bool MatchName(const InterfaceField& f, void* context) {
+  auto* s = static_cast<NameSearch*>(context);
+  if (strcasecmp(f.name, s->name) != 0) return true;
+  *s->out = f;
+  s->found = true;
+  return false;
+}
+
+struct RowFilter {
+  RowRef row;
+  FieldVisitor visit;
+  void* context;
+  int count = 0;
+  bool stopped = false;
+};
+
+bool FilterRow(const InterfaceField& f, void* context) {
+  auto* r = static_cast<RowFilter*>(context);
+  if (!f.rows.Has(r->row)) return true;
+  r->count++;
+  r->stopped = !r->visit(f, r->context);
+  return !r->stopped;
+}
+
+}  // namespace
+
+bool FindPanelField(const PanelFacts& facts, PanelLayout layout, int32_t unit, const char* name, InterfaceField* out) {
+  if (name == nullptr || out == nullptr) return false;
+  NameSearch search{name, out};
+  VisitPanelFields(facts, layout, unit, MatchName, &search);
+  return search.found;
+}
+
+int VisitRowFields(const PanelFacts& facts, PanelLayout layout, int32_t unit, RowRef row, FieldVisitor visit,
+                   void* context) {
+  if (facts.tables == nullptr || visit == nullptr) return 0;
+  const PanelTables& t = *facts.tables;
+  if (row.index < 0 || size_t(row.index) >= t.RowCount(row.kind)) return 0;
+  // A cover or plate has no fields of its own: it answers for its button.
+  if (row.kind == RowKind::kCover) row = RowRef{RowKind::kButton, t.covers[size_t(row.index)].button};
+  if (row.kind == RowKind::kPlate) row = RowRef{RowKind::kButton, t.plates[size_t(row.index)].button};
+  RowFilter filter{row, visit, context};
+  VisitPanelFields(facts, layout, unit, FilterRow, &filter);
+  return filter.count;
+}
+
+void RowName(const PanelTables& tables, RowRef row, char* out, size_t size) {
+  const char* label = tables.RowLabel(row);
+  if (label != nullptr) {
+    CopyBounded(out, label, size);
+  } else {
+    FormatBounded(out, size, "%s %d", RowKindName(row.kind), int(row.index));
+  }
+}
+
+void FormatFieldValue(const InterfaceField& field, const uint8_t* area, char* out, size_t size) {
+  if (area == nullptr || field.offset + FieldWidth(field.type) > generic_area::kSize) {
+    CopyBounded(out, "?", size);
+    return;
+  }
+  const uint8_t* at = area + field.offset;
+  switch (field.type) {
+    case FieldType::kU8:
+      FormatBounded(out, size, "%u", unsigned(shared_field::Load<uint8_t>(at)));
+      break;
+    case FieldType::kI16:
+      FormatBounded(out, size, "%d", int(shared_field::Load<int16_t>(at)));
+      break;
+    case FieldType::kU16:
+      FormatBounded(out, size, "%u", unsigned(shared_field::Load<uint16_t>(at)));
+      break;
+    case FieldType::kI32:
+      FormatBounded(out, size, "%ld", long(shared_field::Load<int32_t>(at)));
+      break;
+    case FieldType::kU32:
+      FormatBounded(out, size, "%lu", static_cast<unsigned long>(shared_field::Load<uint32_t>(at)));
+      break;
+    case FieldType::kF32:
+      // %g prints NaN and infinities as words, and any finite float in a few characters.
+      FormatBounded(out, size, "%.6g", double(shared_field::Load<float>(at)));
+      break;
+  }
 }

@@ -7,6 +7,7 @@
 
 #include "panels/PanelBlock.h"
 #include "panels/PanelCatalogue.h"
+#include "panels/PanelRows.h"
 
 struct InterfaceField {
   const char* area = "";            // a panel's key, or "station" for the area's own fields
@@ -19,6 +20,9 @@ struct InterfaceField {
   FieldWriter writer = FieldWriter::kSimulation;
   char name[64] = {};
   char meaning[112] = {};
+  // The rows the field belongs to: the control row that reads or writes it,
+  // or the rows a panel-wide field is shown by.
+  RowList rows = {};
 };
 
 // Called once per field; returning false stops the walk.
@@ -35,3 +39,17 @@ int VisitStationFields(FieldVisitor visit, void* context);
 int VisitInterface(const char* key, FieldVisitor visit, void* context);
 // The layouts a panel has.
 bool PanelHasLayout(const PanelFacts& facts, PanelLayout layout);
+
+// The field of a panel layout and unit with this name (as describe prints
+// it, case-insensitive); false when there is none.
+bool FindPanelField(const PanelFacts& facts, PanelLayout layout, int32_t unit, const char* name, InterfaceField* out);
+// The fields a control row reads or writes, and the panel-wide fields it
+// shows or feeds; a cover or plate answers with the fields of the button it
+// covers. Returns the number visited.
+int VisitRowFields(const PanelFacts& facts, PanelLayout layout, int32_t unit, RowRef row, FieldVisitor visit,
+                   void* context);
+// A row's name: its label, or its kind and index ("switch 3").
+void RowName(const PanelTables& tables, RowRef row, char* out, size_t size);
+// The field's current value in the area as text ("1", "-3", "118.7"), read
+// in one access; any bit pattern gives a text.
+void FormatFieldValue(const InterfaceField& field, const uint8_t* area, char* out, size_t size);

@@ -5,6 +5,7 @@
 // their modifiers; PanelTables gathers a panel's rows with its blocks.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <initializer_list>
 #include <span>
@@ -247,7 +248,48 @@ constexpr RotaryRow Rotary(const char* picture, Place at, int32_t step, int32_t 
   return r;
 }
 
+// The kinds of rows, in the order PanelTables lists them.
+enum class RowKind : uint8_t { kNone, kButton, kCover, kPlate, kGuarded, kSwitch, kKnob, kLight, kDisplay, kRotary };
+// "button", "cover", ...; "" for kNone.
+constexpr const char* RowKindName(RowKind kind) {
+  constexpr const char* kNames[] = {"", "button", "cover", "plate", "guarded button", "switch", "knob", "light",
+                                    "display", "rotary knob"};
+  return kNames[static_cast<int>(kind)];
+}
+
+// One row of a panel's tables: its kind and its index among the rows of that kind.
+struct RowRef {
+  RowKind kind = RowKind::kNone;
+  int16_t index = -1;
+  constexpr bool operator==(const RowRef&) const = default;
+};
+
+// A few rows a field belongs to; slots of kind kNone are unused.
+struct RowList {
+  static constexpr int kMax = 2;
+  RowRef at[kMax];
+
+  constexpr bool Has(RowRef row) const {
+    for (const RowRef& r : at) {
+      if (r.kind != RowKind::kNone && r == row) return true;
+    }
+    return false;
+  }
+  // Adds a row; a full list marks itself broken (index -2), which TablesFit refuses.
+  constexpr void Add(RowRef row) {
+    for (RowRef& r : at) {
+      if (r.kind == RowKind::kNone) {
+        r = row;
+        return;
+      }
+    }
+    at[0] = RowRef{RowKind::kNone, -2};
+  }
+};
+
 // A field that belongs to no control row (values, requests, selections).
+// `shownBy` names the rows that show or feed it (a display showing a value,
+// the knob whose setting a request sends), for the inspection of a control.
 struct FieldDecl {
   const char* name;
   BlockKind block;
@@ -255,6 +297,13 @@ struct FieldDecl {
   FieldType type;
   FieldWriter writer;
   const char* meaning;
+  RowList shownBy = {};
+
+  constexpr FieldDecl For(RowKind kind, int index) const {
+    FieldDecl f = *this;
+    f.shownBy.Add(RowRef{kind, int16_t(index)});
+    return f;
+  }
 };
 constexpr FieldDecl InputField(const char* name, BlockField offset, FieldType type, const char* meaning) {
   return {name, BlockKind::kInput, offset, type, FieldWriter::kSimulation, meaning};
@@ -292,6 +341,40 @@ struct PanelTables {
   std::span<const FieldDecl> fields = {};
 
   constexpr bool HasA320() const { return a320.outputSize != 0 || a320.inputSize != 0; }
+  // The number of rows of a kind.
+  constexpr size_t RowCount(RowKind kind) const {
+    switch (kind) {
+      case RowKind::kButton: return buttons.size();
+      case RowKind::kCover: return covers.size();
+      case RowKind::kPlate: return plates.size();
+      case RowKind::kGuarded: return guarded.size();
+      case RowKind::kSwitch: return switches.size();
+      case RowKind::kKnob: return knobs.size();
+      case RowKind::kLight: return lights.size();
+      case RowKind::kDisplay: return displays.size();
+      case RowKind::kRotary: return rotaries.size();
+      case RowKind::kNone: break;
+    }
+    return 0;
+  }
+  // The label a row has in the interface description (null: kind and number).
+  constexpr const char* RowLabel(RowRef row) const {
+    if (row.index < 0 || size_t(row.index) >= RowCount(row.kind)) return nullptr;
+    const size_t i = size_t(row.index);
+    switch (row.kind) {
+      case RowKind::kButton: return buttons[i].label;
+      case RowKind::kCover: return covers[i].label;
+      case RowKind::kPlate: return plates[i].label;
+      case RowKind::kGuarded: return guarded[i].label;
+      case RowKind::kSwitch: return switches[i].label;
+      case RowKind::kKnob: return knobs[i].label;
+      case RowKind::kLight: return lights[i].label;
+      case RowKind::kDisplay: return displays[i].label;
+      case RowKind::kRotary: return rotaries[i].label;
+      case RowKind::kNone: break;
+    }
+    return nullptr;
+  }
   // The blocks of a layout and unit.
   constexpr BlockPair Blocks(PanelLayout layout, int32_t unit) const {
     if (unitBlocks != nullptr) return unitBlocks(layout, unit);
@@ -321,6 +404,9 @@ constexpr bool TablesFitBlocks(const PanelTables& t, const BlockPair& b) {
   for (const auto& r : t.plates) ok = ok && r.button >= 0 && size_t(r.button) < t.buttons.size();
   for (const auto& f : t.fields) {
     ok = ok && (f.block == BlockKind::kInput ? in(f.offset, f.type) : out(f.offset, f.type));
+    for (const RowRef& r : f.shownBy.at) {
+      ok = ok && (r.kind == RowKind::kNone ? r.index == -1 : r.index >= 0 && size_t(r.index) < t.RowCount(r.kind));
+    }
   }
   return ok;
 }

@@ -1,5 +1,7 @@
 #include "panels/SubPanel.h"
 
+#include <algorithm>
+
 #include "common/RevisionString.h"
 #include "common/TextFcns.h"
 #include "platform/Graphics.h"
@@ -541,6 +543,94 @@ void SubPanel::DrawControls(platform::DrawSurface& surface) {
 }
 
 void SubPanel::Draw(platform::DrawSurface& surface) { DrawControls(surface); }
+
+// ------------------------------------------------------------------ Hit test
+
+platform::Rect SubPanel::RowRect(RowRef row) const {
+  if (row.index < 0 || size_t(row.index) >= tables_->RowCount(row.kind)) return {};
+  const size_t i = size_t(row.index);
+  switch (row.kind) {
+    case RowKind::kButton:
+      return i < controls_.buttons.size() ? controls_.buttons[i].GetRect() : platform::Rect{};
+    case RowKind::kCover:
+      return i < controls_.covers.size() ? controls_.covers[i].GetGuardRect() : platform::Rect{};
+    case RowKind::kPlate:
+      return i < controls_.plates.size() ? controls_.plates[i].GetRect() : platform::Rect{};
+    case RowKind::kGuarded: {
+      if (i >= controls_.guarded.size()) return {};
+      const platform::Rect g = controls_.guarded[i].GetGuardRect();
+      const platform::Rect b = controls_.guarded[i].Button().GetRect();
+      return {std::min(g.left, b.left), std::min(g.top, b.top), std::max(g.right, b.right),
+              std::max(g.bottom, b.bottom)};
+    }
+    case RowKind::kSwitch:
+      return i < controls_.switches.size() ? controls_.switches[i].GetRect() : platform::Rect{};
+    case RowKind::kKnob:
+      return i < controls_.knobs.size() ? controls_.knobs[i].GetRect() : platform::Rect{};
+    case RowKind::kLight:
+      return i < controls_.lights.size() ? controls_.lights[i].light.GetRect() : platform::Rect{};
+    case RowKind::kDisplay: {
+      if (i >= controls_.displays.size()) return {};
+      const CPanelDisplay& display = controls_.displays[i];
+      platform::Rect all;
+      for (int c = 0; c < display.GetCellCount(); c++) {
+        const platform::Rect r = display.Cell(c)->GetRect();
+        all = c == 0 ? r
+                     : platform::Rect{std::min(all.left, r.left), std::min(all.top, r.top),
+                                      std::max(all.right, r.right), std::max(all.bottom, r.bottom)};
+      }
+      return all;
+    }
+    case RowKind::kRotary:
+      return i < controls_.rotaries.size() ? controls_.rotaries[i].GetRect() : platform::Rect{};
+    case RowKind::kNone:
+      break;
+  }
+  return {};
+}
+
+bool SubPanel::RowShown(RowRef row, bool drawn) const {
+  const size_t i = size_t(row.index);
+  const auto shown = [&](const auto& r) { return r.IsDrawnIn(layout_) == drawn && IsPresent(r); };
+  switch (row.kind) {
+    case RowKind::kButton: {
+      // A button under a closed plate is hidden by it.
+      const int plate = PlateOver(row.index);
+      return shown(tables_->buttons[i]) && (plate < 0 || !controls_.plates[size_t(plate)].IsClosed());
+    }
+    case RowKind::kCover: return shown(tables_->covers[i]);
+    case RowKind::kPlate: return shown(tables_->plates[i]);
+    case RowKind::kGuarded: return shown(tables_->guarded[i]);
+    case RowKind::kSwitch: return shown(tables_->switches[i]);
+    case RowKind::kKnob: return shown(tables_->knobs[i]);
+    case RowKind::kLight: return shown(tables_->lights[i]);
+    case RowKind::kDisplay: return shown(tables_->displays[i]);
+    case RowKind::kRotary: return shown(tables_->rotaries[i]);
+    case RowKind::kNone: break;
+  }
+  return false;
+}
+
+bool SubPanel::FindControlAt(int x, int y, RowRef* row) const {
+  // Topmost first: the reverse of the drawing order.
+  static constexpr RowKind kOrder[] = {RowKind::kRotary,  RowKind::kDisplay, RowKind::kLight,
+                                       RowKind::kKnob,    RowKind::kGuarded, RowKind::kPlate,
+                                       RowKind::kCover,   RowKind::kButton,  RowKind::kSwitch};
+  for (bool drawn : {true, false}) {
+    for (RowKind kind : kOrder) {
+      const size_t count = tables_->RowCount(kind);
+      for (size_t i = 0; i < count; i++) {
+        const RowRef candidate{kind, int16_t(i)};
+        const platform::Rect r = RowRect(candidate);
+        if (r.left <= x && x < r.right && r.top <= y && y < r.bottom && RowShown(candidate, drawn)) {
+          if (row != nullptr) *row = candidate;
+          return true;
+        }
+      }
+    }
+  }
+  return false;
+}
 
 void FormatNumber(char* text, std::size_t size, const char* format, float value, float minimum, float maximum) {
   float shown = value;

@@ -79,6 +79,13 @@ class SubPanel : public BasePanel {
   // The start-up preset; nothing unless the panel has one.
   virtual void ApplyStartupPreset();
 
+  // The control under a picture point: the topmost row drawn in this layout
+  // whose rectangle holds the point, else a row processed but not drawn
+  // (it still takes clicks); absent rows are left out. False when none.
+  bool FindControlAt(int x, int y, RowRef* row) const;
+  // A row's rectangle on the picture; empty for a row the panel does not have.
+  platform::Rect RowRect(RowRef row) const;
+
   // Puts a push button in (latched, so the next click brings it out) or out.
   static void SetButtonIn(CButtonClass& button, bool in) { button.SetLatched(in); }
 
@@ -199,6 +206,7 @@ class SubPanel : public BasePanel {
   // A descriptor at a place of the panel's layout, origin and scale.
   ButtonDescriptor Describe(int number, const char* folder, const char* image, const Place& at) const;
   int PlateOver(int button) const;  // the plate over a button, or -1
+  bool RowShown(RowRef row, bool drawn) const;  // present, and drawn in this layout or not
 
   const PanelFacts* facts_;
   const PanelTables* tables_;

@@ -48,40 +48,50 @@ constexpr DisplayRow kWindows[] = {
 };
 
 constexpr FieldDecl kFields[] = {
-    InputField("VHF1 active frequency", R::kActiveFrequencies + 0, FieldType::kF32, "MHz; 30.001 or below: data mode"),
-    InputField("VHF2 active frequency", R::kActiveFrequencies + 4, FieldType::kF32, "MHz; 30.001 or below: data mode"),
-    InputField("VHF3 active frequency", R::kActiveFrequencies + 8, FieldType::kF32, "MHz; 30.001 or below: data mode"),
-    InputField("HF1 active frequency", R::kActiveFrequencies + 12, FieldType::kF32, "MHz"),
-    InputField("HF2 active frequency", R::kActiveFrequencies + 16, FieldType::kF32, "MHz"),
-    InputField("AM active frequency", R::kActiveFrequencies + 20, FieldType::kF32, "as shown"),
-    InputField("VOR active frequency RMP 1", R::kActiveVor, FieldType::kF32, "MHz"),
-    InputField("VOR active frequency RMP 2", R::kActiveVor + 4, FieldType::kF32, "MHz"),
-    InputField("ADF active frequency RMP 1", R::kActiveAdf, FieldType::kF32, "kHz"),
-    InputField("ADF active frequency RMP 2", R::kActiveAdf + 4, FieldType::kF32, "kHz"),
-    InputField("ILS active frequency", R::kActiveIls, FieldType::kF32, "MHz"),
+    InputField("VHF1 active frequency", R::kActiveFrequencies + 0, FieldType::kF32, "MHz; 30.001 or below: data mode")
+        .For(RowKind::kDisplay, 0),
+    InputField("VHF2 active frequency", R::kActiveFrequencies + 4, FieldType::kF32, "MHz; 30.001 or below: data mode")
+        .For(RowKind::kDisplay, 0),
+    InputField("VHF3 active frequency", R::kActiveFrequencies + 8, FieldType::kF32, "MHz; 30.001 or below: data mode")
+        .For(RowKind::kDisplay, 0),
+    InputField("HF1 active frequency", R::kActiveFrequencies + 12, FieldType::kF32, "MHz").For(RowKind::kDisplay, 0),
+    InputField("HF2 active frequency", R::kActiveFrequencies + 16, FieldType::kF32, "MHz").For(RowKind::kDisplay, 0),
+    InputField("AM active frequency", R::kActiveFrequencies + 20, FieldType::kF32, "as shown")
+        .For(RowKind::kDisplay, 0),
+    InputField("VOR active frequency RMP 1", R::kActiveVor, FieldType::kF32, "MHz").For(RowKind::kDisplay, 0),
+    InputField("VOR active frequency RMP 2", R::kActiveVor + 4, FieldType::kF32, "MHz").For(RowKind::kDisplay, 0),
+    InputField("ADF active frequency RMP 1", R::kActiveAdf, FieldType::kF32, "kHz").For(RowKind::kDisplay, 0),
+    InputField("ADF active frequency RMP 2", R::kActiveAdf + 4, FieldType::kF32, "kHz").For(RowKind::kDisplay, 0),
+    InputField("ILS active frequency", R::kActiveIls, FieldType::kF32, "MHz").For(RowKind::kDisplay, 0),
     InputField("SEL condition", R::kSelCondition, FieldType::kU8,
-               "the SEL lamp shows when this and power are non-zero"),
-    InputField("power", R::kPower, FieldType::kU8, "non-zero: windows and selection lamps work"),
+               "the SEL lamp shows when this and power are non-zero").For(RowKind::kButton, R::kSel),
+    InputField("power", R::kPower, FieldType::kU8, "non-zero: windows and selection lamps work")
+        .For(RowKind::kSwitch, 0),
     InputField("transfer acknowledge", R::kTransferAcknowledge, FieldType::kU8,
-               "non-zero clears the communication transfer request"),
+               "non-zero clears the communication transfer request").For(RowKind::kButton, R::kTransfer),
     // Read in display-only mode only; the panel never writes it.
-    {"NAV key position", BlockKind::kOutput, BlockField(R::kKeyPositions + R::kNav), FieldType::kU8,
-     FieldWriter::kSimulation, "the NAV key's position shown in display-only mode; never written by the panel"},
+    FieldDecl{"NAV key position", BlockKind::kOutput, BlockField(R::kKeyPositions + R::kNav), FieldType::kU8,
+              FieldWriter::kSimulation, "the NAV key's position shown in display-only mode; never written by the panel"}
+        .For(RowKind::kButton, R::kNav),
     OutputField("back-up navigation active", R::kBackupNavActive, FieldType::kU8, "1 in back-up navigation, else 0"),
-    OutputField("transferred VOR frequency", R::kVorTransferred, FieldType::kI32, "0.01 MHz units; -1 when none"),
-    OutputField("VOR course", R::kVorCourseOut, FieldType::kI32, "degrees, 0 to 360"),
-    OutputField("transferred ADF frequency", R::kAdfTransferred, FieldType::kI32, "0.1 kHz units; -1 when none"),
-    OutputField("transferred ILS frequency", R::kIlsTransferred, FieldType::kI32, "0.01 MHz units; -1 when none"),
-    OutputField("ILS course", R::kIlsCourseOut, FieldType::kI32, "degrees, 0 to 360"),
+    OutputField("transferred VOR frequency", R::kVorTransferred, FieldType::kI32, "0.01 MHz units; -1 when none")
+        .For(RowKind::kDisplay, 1),
+    OutputField("VOR course", R::kVorCourseOut, FieldType::kI32, "degrees, 0 to 360").For(RowKind::kDisplay, 1),
+    OutputField("transferred ADF frequency", R::kAdfTransferred, FieldType::kI32, "0.1 kHz units; -1 when none")
+        .For(RowKind::kDisplay, 1),
+    OutputField("transferred ILS frequency", R::kIlsTransferred, FieldType::kI32, "0.01 MHz units; -1 when none")
+        .For(RowKind::kDisplay, 1),
+    OutputField("ILS course", R::kIlsCourseOut, FieldType::kI32, "degrees, 0 to 360").For(RowKind::kDisplay, 1),
     OutputField("navigation transfer selection", R::kNavTransferSelection, FieldType::kI32,
                 "the selection at the last navigation transfer"),
     OutputField("navigation count-down", R::kNavCountDown, FieldType::kI32,
                 "10 when course entry starts, then one less every navigation pass without a transfer"),
     OutputField("communication transfer request", R::kTransferRequest, FieldType::kU8,
-                "1 from a transfer until a pass sees the acknowledge"),
+                "1 from a transfer until a pass sees the acknowledge").For(RowKind::kButton, R::kTransfer),
     OutputField("selection", R::kSelectionOut, FieldType::kI32,
                 "0 VHF1, 1 VHF2, 2 VHF3, 3 HF1, 4 HF2, 5 AM, 6 VOR, 7 ILS, 8 MLS, 9 ADF"),
-    OutputField("new active frequency", R::kNewActive, FieldType::kF32, "the standby sent by the last transfer"),
+    OutputField("new active frequency", R::kNewActive, FieldType::kF32, "the standby sent by the last transfer")
+        .For(RowKind::kDisplay, 1).For(RowKind::kRotary, 0),
     OutputField("spare", R::kSpare, FieldType::kI32, "always 0"),
 };
 

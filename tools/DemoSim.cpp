@@ -1,0 +1,143 @@
+// tarnel-demo-sim: a loop-back demonstration simulation. It attaches the
+// generic area like any other program (creating it when no station runs yet;
+// version check; counted as a user) and answers the station 20 times a
+// second (tools/DemoSimulation.h), until --seconds have passed or SIGINT,
+// SIGTERM, SIGHUP or SIGQUIT arrives.
+//
+// Exit status: 0 done, 1 the segment cannot be used (reason on stderr),
+// 2 bad arguments.
+
+#include <signal.h>
+#include <time.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "simlink/GenericSimShm.h"
+#include "tools/DemoSimulation.h"
+
+namespace {
+
+constexpr int kExitOk = 0;
+constexpr int kExitUnusable = 1;
+constexpr int kExitBadArguments = 2;
+constexpr long kStepNanoseconds = 1000000000L / DemoSimulation::kStepsPerSecond;
+
+const char kUsage[] =
+    "Usage: tarnel-demo-sim [--seconds N] [--quiet]\n"
+    "\n"
+    "A demonstration simulation for the overhead-panel station: attaches the\n"
+    "generic simulation area (\"/\" + $TARNEL_SHM_PREFIX + \"GenericSimSharedMemory\",\n"
+    "created when no station runs yet) and answers the station 20 times a second:\n"
+    "a pushed-in button lights its lower legend, FAULT lamps follow a scripted\n"
+    "failure list, the ANN LT switch in TEST sets every panel's lamp test, the\n"
+    "electrical display shows a value for each selector position, and the radio\n"
+    "panel is powered by its ON/OFF switch and acknowledges transfers.\n"
+    "\n"
+    "  --seconds N  stop after N seconds (default 0: until interrupted)\n"
+    "  --quiet      print nothing but errors\n"
+    "  --help       this text\n"
+    "\n"
+    "Exit status: 0 done, 1 the segment cannot be used (reason on stderr),\n"
+    "2 bad arguments.\n";
+
+struct Options {
+  long seconds = 0;
+  bool quiet = false;
+};
+
+int Bad(const char* what, const char* argument) {
+  std::fprintf(stderr, "tarnel-demo-sim: %s '%s'\nTry 'tarnel-demo-sim --help'.\n", what, argument);
+  return kExitBadArguments;
+}
+
+// -1: go on; otherwise the exit status.
+int Parse(int argc, char** argv, Options* options) {
+  for (int i = 1; i < argc; i++) {
+    if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+      std::fputs(kUsage, stdout);
+      return kExitOk;
+    }
+    if (std::strcmp(argv[i], "--quiet") == 0) {
+      options->quiet = true;
+    } else if (std::strcmp(argv[i], "--seconds") == 0 && i + 1 < argc) {
+      char* end = nullptr;
+      const long value = std::strtol(argv[i + 1], &end, 10);
+      if (end == argv[i + 1] || *end != '\0' || value < 0 || value > 31L * 86400) {
+        return Bad("bad number of seconds (0 to 2678400)", argv[i + 1]);
+      }
+      options->seconds = value;
+      i++;
+    } else {
+      return Bad("unknown argument", argv[i]);
+    }
+  }
+  return -1;
+}
+
+// The terminating signals are blocked while the program is counted as a
+// user, so an interrupt cannot leave the count one too high; waiting for
+// them is the pause between steps.
+class SignalBlock {
+ public:
+  SignalBlock() {
+    sigemptyset(&set_);
+    for (int s : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) sigaddset(&set_, s);
+    sigprocmask(SIG_BLOCK, &set_, &old_);
+  }
+  ~SignalBlock() { sigprocmask(SIG_SETMASK, &old_, nullptr); }
+  SignalBlock(const SignalBlock&) = delete;
+  SignalBlock& operator=(const SignalBlock&) = delete;
+  const sigset_t* Blocked() const { return &set_; }
+
+ private:
+  sigset_t set_;
+  sigset_t old_;
+};
+
+long long NowNanoseconds() {
+  timespec now;
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  return now.tv_sec * 1000000000LL + now.tv_nsec;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Options options;
+  const int parsed = Parse(argc, argv, &options);
+  if (parsed >= 0) return parsed;
+
+  static DemoSimulation demo;
+  char error[256];
+  if (!demo.Build(error, sizeof error)) {
+    std::fprintf(stderr, "tarnel-demo-sim: %s\n", error);
+    return kExitUnusable;
+  }
+  SignalBlock block;
+  GenericSimShm shm;
+  if (!shm.IsValid()) {
+    std::fprintf(stderr, "tarnel-demo-sim: %s\n", shm.GetFullText().c_str());
+    return kExitUnusable;
+  }
+  if (!options.quiet) {
+    std::printf("tarnel-demo-sim: answering %d fields (%d button lamps) on %s, %d times a second%s\n",
+                demo.WrittenFieldCount(), demo.ButtonLampCount(), shm.GetObjectName(),
+                DemoSimulation::kStepsPerSecond, shm.WasCreator() ? "; no station yet, segment created" : "");
+    std::fflush(stdout);
+  }
+  uint8_t* area = shm.GetBase();
+  const long long start = NowNanoseconds();
+  const long long steps = options.seconds * DemoSimulation::kStepsPerSecond;
+  for (uint32_t step = 0; options.seconds == 0 || step < steps; step++) {
+    demo.Step(area, step);
+    // Steps keep to their 50 ms grid; a late step waits for nothing.
+    long long wait = start + (step + 1) * kStepNanoseconds - NowNanoseconds();
+    if (wait < 0) wait = 0;
+    const timespec pause{time_t(wait / 1000000000LL), long(wait % 1000000000LL)};
+    if (sigtimedwait(block.Blocked(), nullptr, &pause) >= 0) break;
+  }
+  if (!options.quiet) std::printf("tarnel-demo-sim: stopped\n");
+  return kExitOk;
+}
