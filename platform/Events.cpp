@@ -27,6 +27,7 @@ Key KeyOf(SDL_Keycode code) {
     case SDLK_RETURN:
     case SDLK_KP_ENTER: return Key::Enter;
     case SDLK_ESCAPE: return Key::Escape;
+    case SDLK_F2: return Key::F2;
     default: return Key::Other;
   }
 }

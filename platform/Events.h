@@ -8,7 +8,7 @@
 
 namespace platform {
 
-enum class Key { Up, Down, Left, Right, PageUp, PageDown, Home, F1, Enter, Escape, Other };
+enum class Key { Up, Down, Left, Right, PageUp, PageDown, Home, F1, Enter, Escape, F2, Other };
 constexpr int kKeyCount = static_cast<int>(Key::Other) + 1;
 
 enum class MouseButton { Left, Right, Other };

@@ -3,6 +3,7 @@
 #include <SDL.h>
 
 #include <cstdio>
+#include <cstring>
 
 namespace platform {
 
@@ -11,6 +12,12 @@ namespace {
 // The opaque handles of Window.h and Graphics.h are SDL's window and surface.
 SDL_Window* Sdl(NativeWindow* window) { return reinterpret_cast<SDL_Window*>(window); }
 SDL_Surface* Sdl(NativeSurface* surface) { return reinterpret_cast<SDL_Surface*>(surface); }
+
+constexpr const char* kOverlayFont = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
+constexpr int kOverlayFontSize = 13;
+constexpr int kBandPadding = 4;
+constexpr int kBandMaxWidth = 4096;
+constexpr int kOutlineWidth = 2;
 
 }  // namespace
 
@@ -77,6 +84,7 @@ bool SdlWindow::IsKeyHeld(Key key) const {
     case Key::PageDown: code = SDL_SCANCODE_PAGEDOWN; break;
     case Key::Home: code = SDL_SCANCODE_HOME; break;
     case Key::F1: code = SDL_SCANCODE_F1; break;
+    case Key::F2: code = SDL_SCANCODE_F2; break;
     case Key::Enter: code = SDL_SCANCODE_RETURN; break;
     case Key::Escape: code = SDL_SCANCODE_ESCAPE; break;
     case Key::Other: break;
@@ -172,7 +180,64 @@ void SdlWindow::ShowPicture(const DrawSurface& picture, const Rect& source, int 
     SDL_Rect dest{destX, destY, source.Width(), source.Height()};
     SDL_BlitSurface(Sdl(picture.Native()), &src, target, &dest);
   }
+  // While an overlay is on, the whole client area is presented.
+  DrawOverlay(reinterpret_cast<NativeSurface*>(target));
   SDL_UpdateWindowSurface(Sdl(window_));
+}
+
+void SdlWindow::DrawOverlay(NativeSurface* native) {
+  SDL_Surface* target = Sdl(native);
+  if (overlay_.IsEmpty() || target == nullptr) {
+    return;
+  }
+  if (overlay_.outlined) {
+    const Rect& r = overlay_.outline;
+    const Uint32 colour = SDL_MapRGB(target->format, 0xFF, 0x30, 0xC0);
+    const int w = kOutlineWidth;
+    const SDL_Rect sides[] = {{r.left - w, r.top - w, r.Width() + 2 * w, w},
+                              {r.left - w, r.bottom, r.Width() + 2 * w, w},
+                              {r.left - w, r.top, w, r.Height()},
+                              {r.right, r.top, w, r.Height()}};
+    for (const SDL_Rect& side : sides) {
+      if (side.w > 0 && side.h > 0) SDL_FillRect(target, &side, colour);
+    }
+  }
+  if (overlay_.notice[0] == '\0' && overlay_.status[0] == '\0') {
+    return;
+  }
+  if (!fontTried_) {
+    fontTried_ = true;
+    char error[512];
+    if (!font_.Open(kOverlayFont, kOverlayFontSize, error, sizeof error)) {
+      std::fprintf(stderr, "overlay text: %s\n", error);
+    } else {
+      band_.Create(kBandMaxWidth, font_.LineHeight() + 2 * kBandPadding);
+    }
+  }
+  if (!font_.IsOpen() || !band_.IsValid()) {
+    return;
+  }
+  const int bandHeight = band_.Height();
+  if (overlay_.notice[0] != '\0') {
+    const int width = font_.MeasureText(overlay_.notice, sizeof overlay_.notice) + 4 * kBandPadding;
+    DrawBand(native, overlay_.notice, (target->w - width) / 2, (target->h - bandHeight) / 2, width);
+  }
+  if (overlay_.status[0] != '\0') {
+    DrawBand(native, overlay_.status, 0, target->h - bandHeight, target->w);
+  }
+}
+
+void SdlWindow::DrawBand(NativeSurface* target, const char* text, int x, int y, int width) {
+  const int w = width < band_.Width() ? width : band_.Width();
+  if (w <= 0) {
+    return;
+  }
+  const Rect band{0, 0, w, band_.Height()};
+  band_.FillRect(band, 0x20, 0x20, 0x28);
+  font_.DrawText(band_, 2 * kBandPadding, kBandPadding, text, std::strlen(text), band, 0xFF, 0xF0, 0xA0);
+  SDL_Rect source{0, 0, w, band_.Height()};
+  SDL_Rect dest{x, y, w, band_.Height()};
+  SDL_BlitSurface(Sdl(band_.Native()), &source, Sdl(target), &dest);
 }
 
 }  // namespace platform

@@ -8,11 +8,25 @@
 
 #include "platform/Events.h"
 #include "platform/Graphics.h"
+#include "platform/Text.h"
 
 namespace platform {
 
 // A window of the window system; its layout is known inside platform/ only.
 struct NativeWindow;
+
+// What is drawn over the picture each time it is shown, never onto it: a
+// notice in the middle of the client area, a status line along its bottom
+// edge and an outline around a rectangle (client coordinates). Empty texts
+// and outlined = false draw nothing.
+struct WindowOverlay {
+  char notice[128] = {};
+  char status[768] = {};
+  bool outlined = false;
+  Rect outline;
+
+  bool IsEmpty() const { return notice[0] == '\0' && status[0] == '\0' && !outlined; }
+};
 
 class WindowPort {
  public:
@@ -37,6 +51,8 @@ class WindowPort {
   // colour (0xRRGGBB) and shows the result.
   virtual void ShowPicture(const DrawSurface& picture, const Rect& source, int destX, int destY,
                            uint32_t background) = 0;
+  // The overlay drawn by every later ShowPicture (copied).
+  virtual void SetOverlay(const WindowOverlay& overlay) { (void)overlay; }
 };
 
 class SdlWindow final : public WindowPort {
@@ -68,9 +84,21 @@ class SdlWindow final : public WindowPort {
   void SetTitle(const char* title) override;
   void ShowPicture(const DrawSurface& picture, const Rect& source, int destX, int destY,
                    uint32_t background) override;
+  void SetOverlay(const WindowOverlay& overlay) override { overlay_ = overlay; }
 
  private:
+  // Draws the overlay onto the window's surface, after the picture.
+  void DrawOverlay(NativeSurface* target);
+  // Draws one text on a dark band at x, y of the target.
+  void DrawBand(NativeSurface* target, const char* text, int x, int y, int width);
+
   NativeWindow* window_ = nullptr;
+  WindowOverlay overlay_;
+  // The overlay's font and the canvas its bands are drawn on: made when a
+  // text is first shown (a font that cannot be opened is not tried again).
+  TextFont font_;
+  bool fontTried_ = false;
+  DrawSurface band_;
 };
 
 }  // namespace platform

@@ -28,6 +28,9 @@ void PrintHelp() {
       "\n"
       "  --ini PATH   program ini file to read (default: Tarnel.ini in the working folder)\n"
       "  --stats      on exit, print the real-time loop's figures on stderr\n"
+      "  --autostart  start the real-time loop at once, without the first click\n"
+      "  --inspect    start in inspect mode (F2 toggles it): the status line names\n"
+      "               the control under the pointer and the fields it writes and reads\n"
       "  --help       show this text\n"
       "  --version    show the version\n"
       "\n"
@@ -35,8 +38,9 @@ void PrintHelp() {
       "stations can run on one machine; TARNEL_SHM_GROUP shares the segments with a group.\n"
       "Exit status: 0 closed normally, 1 start-up failed, 2 bad arguments, 3 a shared-memory\n"
       "segment was made smaller under the station.\n"
-      "Keys: arrows scroll, Page Up/Page Down/Home act as wheel and right button, F1 about.\n"
-      "The first left click starts the real-time loop.\n");
+      "Keys: arrows scroll, Page Up/Page Down/Home act as wheel and right button, F1 about,\n"
+      "F2 inspect mode.\n"
+      "Without --autostart, the first left click starts the real-time loop.\n");
 }
 
 // The dialog holds every panel by value: one process-wide instance, made on
@@ -53,6 +57,8 @@ int CTarnelApp::Run(int argc, char** argv) {
   gRevisions.RegisterOnce();
   const char* iniFile = CTarnelDlg::kDefaultIniFile;
   bool stats = false;
+  bool autostart = false;
+  bool inspect = false;
   for (int i = 1; i < argc; i++) {
     if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
       PrintHelp();
@@ -64,6 +70,14 @@ int CTarnelApp::Run(int argc, char** argv) {
     }
     if (std::strcmp(argv[i], "--stats") == 0) {
       stats = true;
+      continue;
+    }
+    if (std::strcmp(argv[i], "--autostart") == 0) {
+      autostart = true;
+      continue;
+    }
+    if (std::strcmp(argv[i], "--inspect") == 0) {
+      inspect = true;
       continue;
     }
     if (std::strcmp(argv[i], "--ini") == 0 && i + 1 < argc) {
@@ -102,11 +116,17 @@ int CTarnelApp::Run(int argc, char** argv) {
 
     CTarnelDlg& dialog = Dialog();
     dialog.SetIniFile(iniFile);
+    dialog.SetAutostart(autostart);
+    dialog.SetInspect(inspect);
     dialog.OnInitDialog(&window);
     if (dialog.InitialisationFailed()) {
       std::fprintf(stderr, "tarnel: start-up failed: %s\n", dialog.GetMessageText());
     }
     dialog.OnPaint();
+    // Unattended start: the loop runs at once (it pumps the messages itself).
+    if (autostart && !dialog.InitialisationFailed()) {
+      dialog.StartRealTime();
+    }
     // The modal dialog: wait for messages until the dialog ends. Once the
     // first left click starts the real-time loop, the loop pumps them.
     platform::Event event;

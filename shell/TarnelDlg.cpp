@@ -12,6 +12,7 @@
 #include "common/TextFcns.h"
 #include "config/IniRead.h"
 #include "panels/BasePanel.h"
+#include "panels/PanelInterface.h"
 #include "platform/MessageBox.h"
 #include "simlink/SharedField.h"
 
@@ -298,6 +299,12 @@ void CTarnelDlg::OnKeyDown(platform::Key key, bool repeat) {
     ShowAbout();
     return;
   }
+  if (key == platform::Key::F2 && !repeat) {
+    inspect_ = !inspect_;
+    // A running loop repaints at its next iteration.
+    if (!loopRunning_) OnPaint();
+    return;
+  }
   // A press counts for one step even when the key is up again before the
   // next poll. Presses come only while the keyboard is polled; the
   // keyboard's auto-repeat is left to the poll, which sees the key held.
@@ -458,6 +465,7 @@ void CTarnelDlg::OnMouseMove(int x, int y) {
   lastPointerX_ = x;
   lastPointerY_ = y;
   RouteMouse(x, y);
+  if (inspect_ && !loopRunning_) OnPaint();
 }
 
 void CTarnelDlg::RouteMouse(int x, int y) {
@@ -483,8 +491,76 @@ void CTarnelDlg::PaintPicture() {
   if (window_ == nullptr) {
     return;
   }
+  UpdateOverlay();
   platform::Rect source{scrollX_, scrollY_, scrollX_ + pictureWidth_, scrollY_ + pictureHeight_};
   window_->ShowPicture(surface_, source, viewOriginX_, viewOriginY_, kBackground);
+}
+
+void CTarnelDlg::UpdateOverlay() {
+  overlay_ = platform::WindowOverlay{};
+  if (!autostart_ && !loopRunning_ && iterationCount_ == 0 && !initialisationFailed_) {
+    CopyBounded(overlay_.notice, kStartHint, sizeof overlay_.notice);
+  }
+  if (inspect_) DescribeControlUnderPointer();
+  if (window_ != nullptr) window_->SetOverlay(overlay_);
+}
+
+namespace {
+
+// Appends each field as "name @0xOFFSET=value", without the row's name
+// where the field's name begins with it ("upper lamp" for "button 5 upper lamp").
+struct StatusLine {
+  char* text;
+  size_t size;
+  const uint8_t* area;
+  const char* row;
+};
+
+bool AppendField(const InterfaceField& f, void* context) {
+  auto* line = static_cast<StatusLine*>(context);
+  char value[32];
+  FormatFieldValue(f, line->area, value, sizeof value);
+  const size_t prefix = std::strlen(line->row);
+  const char* name =
+      std::strncmp(f.name, line->row, prefix) == 0 && f.name[prefix] == ' ' ? f.name + prefix + 1 : f.name;
+  const size_t used = std::strlen(line->text);
+  FormatBounded(line->text + used, line->size - used, "   %s @0x%05X=%s", name, unsigned(f.offset), value);
+  return true;
+}
+
+}  // namespace
+
+void CTarnelDlg::DescribeControlUnderPointer() {
+  const int x = scrollX_ + mouse_.x;
+  const int y = scrollY_ + mouse_.y;
+  ControlHit hit;
+  if (!cockpit_.FindControlAt(x, y, &hit)) {
+    const int32_t id = cockpit_.FindPanelAt(x, y);
+    const PanelFacts* facts = FindPanelFacts(id);
+    FormatBounded(overlay_.status, sizeof overlay_.status, "Inspect (F2 ends): %s - no control under the pointer",
+                  facts != nullptr && facts->tables != nullptr ? facts->key : "no panel");
+    return;
+  }
+  const PanelTables& tables = *hit.facts->tables;
+  char row[64];
+  RowName(tables, hit.row, row, sizeof row);
+  // A cover or plate shows the fields of the button it covers.
+  char fieldsOf[64];
+  CopyBounded(fieldsOf, row, sizeof fieldsOf);
+  char covered[80] = "";
+  if (hit.row.kind == RowKind::kCover || hit.row.kind == RowKind::kPlate) {
+    const int button = hit.row.kind == RowKind::kCover ? tables.covers[size_t(hit.row.index)].button
+                                                       : tables.plates[size_t(hit.row.index)].button;
+    RowName(tables, RowRef{RowKind::kButton, int16_t(button)}, fieldsOf, sizeof fieldsOf);
+    FormatBounded(covered, sizeof covered, " over %s", fieldsOf);
+  }
+  FormatBounded(overlay_.status, sizeof overlay_.status, "%s: %s%s |", hit.facts->key, row, covered);
+  StatusLine line{overlay_.status, sizeof overlay_.status, genericBase_, fieldsOf};
+  VisitRowFields(*hit.facts, hit.layout, hit.unit, hit.row, AppendField, &line);
+  // The outline in client coordinates.
+  overlay_.outlined = true;
+  overlay_.outline = platform::Rect{hit.rect.left - scrollX_ + viewOriginX_, hit.rect.top - scrollY_ + viewOriginY_,
+                                    hit.rect.right - scrollX_ + viewOriginX_, hit.rect.bottom - scrollY_ + viewOriginY_};
 }
 
 void CTarnelDlg::OnClose() {

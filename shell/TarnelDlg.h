@@ -12,6 +12,7 @@
 #include "common/Qx_Remember.h"
 #include "controls/ViewGeometry.h"
 #include "panels/CockpitManager.h"
+#include "panels/ControlHit.h"
 #include "panels/MouseState.h"
 #include "platform/Events.h"
 #include "platform/Graphics.h"
@@ -64,8 +65,20 @@ class CTarnelDlg : public Qx_ErrorReport, public RealTimeClient, public platform
   CTarnelDlg(const CTarnelDlg&) = delete;
   CTarnelDlg& operator=(const CTarnelDlg&) = delete;
 
+  // Shown over the view until the first click starts the loop.
+  static constexpr const char kStartHint[] = "Click in the window to start the station";
+
   // The program ini to read ("Tarnel.ini" in the working folder unless set).
   void SetIniFile(const char* path);
+  // The loop is started without a click (the caller starts it); no hint is shown.
+  void SetAutostart(bool autostart) { autostart_ = autostart; }
+  // Inspect mode (also toggled with F2): the control under the pointer is
+  // outlined and a status line names its panel, its row and every field it
+  // binds with its offset and current value.
+  void SetInspect(bool inspect) { inspect_ = inspect; }
+  bool IsInspecting() const { return inspect_; }
+  // The overlay handed to the window with the last paint.
+  const platform::WindowOverlay& GetOverlay() const { return overlay_; }
 
   // The dialog's initialisation hook: title and icon, then InitialiseDialog.
   // The window must outlive the dialog's use of it.
@@ -143,6 +156,9 @@ class CTarnelDlg : public Qx_ErrorReport, public RealTimeClient, public platform
   // Shows a failure through the error report (message box and stderr).
   void ShowReport(const char* text, const char* method, int code);
   uint32_t ReadU8(uint32_t offset) const;
+  // The hint and the inspect status, handed to the window before a paint.
+  void UpdateOverlay();
+  void DescribeControlUnderPointer();
 
   platform::WindowPort* window_ = nullptr;
   std::optional<GenericSimShm> generic_;
@@ -191,4 +207,7 @@ class CTarnelDlg : public Qx_ErrorReport, public RealTimeClient, public platform
   int lastPointerX_ = 0;
   int lastPointerY_ = 0;
   int pendingPresses_[4] = {};
+  bool autostart_ = false;
+  bool inspect_ = false;
+  platform::WindowOverlay overlay_;
 };
