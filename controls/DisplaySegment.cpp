@@ -125,6 +125,8 @@ bool CDisplaySegment::Initialise(const CellRecord& record) {
   cellX_ = record.x + record.index * glyphs.GlyphWidth();
   cellY_ = record.y;
   PlaceAt(cellX_, cellY_);
+  // The cell's rectangle is its glyph's place (its images are the shared glyphs).
+  rect_ = platform::Rect{cellX_, cellY_, cellX_ + glyphs.GlyphWidth(), cellY_ + glyphs.GlyphHeight()};
   return ok;
 }
 

@@ -48,9 +48,11 @@ constexpr PushButtonRow kButtons[] = {
 
 constexpr FieldDecl kFields[] = {
     OutputField("transmission key selection", kSelectionField, FieldType::kU16,
-                "selected transmission key 0 to 6; 125 when none is selected"),
+                "selected transmission key 0 to 6; 125 when none is selected")
+        .For(RowKind::kButton, 0, 6),
     OutputField("selected reception key", kReceptionField, FieldType::kU8,
-                "1 while the reception key under the selected transmission key is in, else 0"),
+                "1 while the reception key under the selected transmission key is in, else 0")
+        .For(RowKind::kButton, 7, 13),
 };
 
 // Seats 0 and 1 have blocks side by side; seat 2 has blocks of its own.

@@ -101,7 +101,7 @@ class FieldWalk {
   // The row the fields added next belong to.
   void Row(RowKind kind, size_t index) {
     field_.rows = RowList{};
-    if (kind != RowKind::kNone) field_.rows.Add(RowRef{kind, int16_t(index)});
+    if (kind != RowKind::kNone) field_.rows.Add(RowRange{kind, int16_t(index), int16_t(index)});
   }
 
   const char* Label(const char* given, const char* kind, size_t index) {

@@ -264,26 +264,36 @@ struct RowRef {
   constexpr bool operator==(const RowRef&) const = default;
 };
 
-// A few rows a field belongs to; slots of kind kNone are unused.
+// A run of rows of one kind, first to last.
+struct RowRange {
+  RowKind kind = RowKind::kNone;
+  int16_t first = -1;
+  int16_t last = -1;
+  constexpr bool Holds(RowRef row) const {
+    return kind != RowKind::kNone && row.kind == kind && first <= row.index && row.index <= last;
+  }
+};
+
+// The rows a field belongs to, as up to two runs; runs of kind kNone are unused.
 struct RowList {
   static constexpr int kMax = 2;
-  RowRef at[kMax];
+  RowRange at[kMax];
 
   constexpr bool Has(RowRef row) const {
-    for (const RowRef& r : at) {
-      if (r.kind != RowKind::kNone && r == row) return true;
+    for (const RowRange& r : at) {
+      if (r.Holds(row)) return true;
     }
     return false;
   }
-  // Adds a row; a full list marks itself broken (index -2), which TablesFit refuses.
-  constexpr void Add(RowRef row) {
-    for (RowRef& r : at) {
+  // Adds a run; a full list marks itself broken (first -2), which TablesFit refuses.
+  constexpr void Add(RowRange run) {
+    for (RowRange& r : at) {
       if (r.kind == RowKind::kNone) {
-        r = row;
+        r = run;
         return;
       }
     }
-    at[0] = RowRef{RowKind::kNone, -2};
+    at[0] = RowRange{RowKind::kNone, -2, -2};
   }
 };
 
@@ -299,9 +309,10 @@ struct FieldDecl {
   const char* meaning;
   RowList shownBy = {};
 
-  constexpr FieldDecl For(RowKind kind, int index) const {
+  constexpr FieldDecl For(RowKind kind, int index) const { return For(kind, index, index); }
+  constexpr FieldDecl For(RowKind kind, int first, int last) const {
     FieldDecl f = *this;
-    f.shownBy.Add(RowRef{kind, int16_t(index)});
+    f.shownBy.Add(RowRange{kind, int16_t(first), int16_t(last)});
     return f;
   }
 };
@@ -404,8 +415,9 @@ constexpr bool TablesFitBlocks(const PanelTables& t, const BlockPair& b) {
   for (const auto& r : t.plates) ok = ok && r.button >= 0 && size_t(r.button) < t.buttons.size();
   for (const auto& f : t.fields) {
     ok = ok && (f.block == BlockKind::kInput ? in(f.offset, f.type) : out(f.offset, f.type));
-    for (const RowRef& r : f.shownBy.at) {
-      ok = ok && (r.kind == RowKind::kNone ? r.index == -1 : r.index >= 0 && size_t(r.index) < t.RowCount(r.kind));
+    for (const RowRange& r : f.shownBy.at) {
+      ok = ok && (r.kind == RowKind::kNone ? r.first == -1
+                                           : r.first >= 0 && r.first <= r.last && size_t(r.last) < t.RowCount(r.kind));
     }
   }
   return ok;

@@ -126,7 +126,7 @@ bool DemoSimulation::AddButtonLinks(char* error, size_t size) {
     // A button's position and its lower lamp belong to the same row.
     for (int p = 0; p < gPanel.count; p++) {
       const InterfaceField& position = gPanel.list[p];
-      const RowRef row = position.rows.at[0];
+      const RowRef row{position.rows.at[0].kind, position.rows.at[0].first};
       if (position.writer != FieldWriter::kStation || !EndsWith(position.name, " position") ||
           (row.kind != RowKind::kButton && row.kind != RowKind::kGuarded)) {
         continue;

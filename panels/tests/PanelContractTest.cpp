@@ -73,6 +73,14 @@ class PanelContract : public ::testing::TestWithParam<int32_t> {
     h.Pass();
   }
 
+  // A button under a closed plate is not seen (the plate is).
+  bool HiddenUnderPlate(PanelHarness& h, RowRef row) const {
+    for (size_t p = 0; row.kind == RowKind::kButton && p < Tables().plates.size(); p++) {
+      if (Tables().plates[p].button == row.index && h.Panel().Controls().plates[p].IsClosed()) return true;
+    }
+    return false;
+  }
+
   // Presses and releases every control that takes the left button.
   static void ClickEverything(PanelHarness& h) {
     const PanelControls& c = h.Panel().Controls();
@@ -216,6 +224,60 @@ TEST_P(PanelContract, WritesOnlyDeclaredFields) {
       }
     }
   }
+}
+
+// Inspect mode: the middle of every control the layout draws finds a control
+// of this panel there, and the declarations name at least one field it binds.
+TEST_P(PanelContract, EveryDrawnControlUnderThePointerNamesItsFields) {
+  PanelHarness h(GetParam());
+  ASSERT_TRUE(h.Start()) << h.Error();
+  MakeAllPresent(h);
+  const PanelLayout layout = h.Panel().GetLayout();
+  const auto drawn = [&](RowRef row) {
+    const size_t i = size_t(row.index);
+    switch (row.kind) {
+      case RowKind::kButton: return Tables().buttons[i].IsDrawnIn(layout);
+      case RowKind::kCover: return Tables().covers[i].IsDrawnIn(layout);
+      case RowKind::kPlate: return Tables().plates[i].IsDrawnIn(layout);
+      case RowKind::kGuarded: return Tables().guarded[i].IsDrawnIn(layout);
+      case RowKind::kSwitch: return Tables().switches[i].IsDrawnIn(layout);
+      case RowKind::kKnob: return Tables().knobs[i].IsDrawnIn(layout);
+      case RowKind::kLight: return Tables().lights[i].IsDrawnIn(layout);
+      case RowKind::kDisplay: return Tables().displays[i].IsDrawnIn(layout);
+      case RowKind::kRotary: return Tables().rotaries[i].IsDrawnIn(layout);
+      case RowKind::kNone: break;
+    }
+    return false;
+  };
+  const auto countNamed = [](const InterfaceField& f, void* context) {
+    *static_cast<int*>(context) += f.name[0] != '\0' ? 1 : 0;
+    return true;
+  };
+  int rows = 0;
+  for (RowKind kind : {RowKind::kButton, RowKind::kCover, RowKind::kPlate, RowKind::kGuarded, RowKind::kSwitch,
+                       RowKind::kKnob, RowKind::kLight, RowKind::kDisplay, RowKind::kRotary}) {
+    for (size_t i = 0; i < Tables().RowCount(kind); i++) {
+      const RowRef row{kind, int16_t(i)};
+      if (!drawn(row) || HiddenUnderPlate(h, row)) continue;
+      char name[64];
+      RowName(Tables(), row, name, sizeof name);
+      SCOPED_TRACE(name);
+      const platform::Rect r = h.Panel().RowRect(row);
+      ASSERT_GT(r.Width(), 0);
+      ASSERT_GT(r.Height(), 0);
+      const int x = (r.left + r.right) / 2;
+      const int y = (r.top + r.bottom) / 2;
+      ControlHit hit;
+      ASSERT_TRUE(h.Manager().FindControlAt(x, y, &hit));
+      EXPECT_EQ(hit.facts, &Facts());
+      EXPECT_TRUE(hit.rect.left <= x && x < hit.rect.right && hit.rect.top <= y && y < hit.rect.bottom);
+      int named = 0;
+      EXPECT_GT(VisitRowFields(Facts(), layout, Unit(), hit.row, countNamed, &named), 0);
+      EXPECT_GT(named, 0);
+      rows++;
+    }
+  }
+  EXPECT_GT(rows, 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Catalogue, PanelContract, ::testing::ValuesIn(BuiltPanels()),
