@@ -16,7 +16,7 @@ if(TARNEL_BUILD_TESTS AND TARGET tarnel_art)
 endif()
 
 # Drives the real station under a private X server (skipped without Xvfb).
-tarnel_add_test(shell_gui_tests SOURCES tests/TarnelGuiTest.cpp LIBS tarnel_simlink)
+tarnel_add_test(shell_gui_tests SOURCES tests/TarnelGuiTest.cpp LIBS tarnel_simlink tarnel_panels)
 if(TARNEL_BUILD_TESTS)
-  add_dependencies(shell_gui_tests tarnel)
+  add_dependencies(shell_gui_tests tarnel tarnel-demo-sim)
 endif()

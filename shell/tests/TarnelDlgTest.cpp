@@ -45,7 +45,9 @@ class FakeWindow : public platform::WindowPort {
     shownAt = {destX, destY, destX + picture.Width(), destY + picture.Height()};
     shownBackground = background;
   }
+  void SetOverlay(const platform::WindowOverlay& given) override { overlay = given; }
   int shown = 0;
+  platform::WindowOverlay overlay;
   platform::Rect shownSource;
   platform::Rect shownAt;
   uint32_t shownBackground = 0;
@@ -387,4 +389,38 @@ TEST_F(TarnelDlgTest, ClosedDialogDoesNoIterationWork) {
   EXPECT_EQ(nullptr, dialog_->GetGenericBase());
 }
 
+// The hint stands over the view until the loop starts, and never with
+// --autostart; in inspect mode (F2) the status line names the control under
+// the pointer with each field's offset and value, and its outline is drawn.
+TEST_F(TarnelDlgTest, StartHintUntilTheLoopAndInspectStatusForTheControlUnderThePointer) {
+  ASSERT_TRUE(Start(picture_)) << dialog_->GetMessageText();
+  dialog_->OnPaint();
+  EXPECT_STREQ(CTarnelDlg::kStartHint, window_.overlay.notice);
+  EXPECT_STREQ("", window_.overlay.status);
+  dialog_->SetAutostart(true);
+  dialog_->OnPaint();
+  EXPECT_STREQ("", window_.overlay.notice);
+  EXPECT_TRUE(window_.overlay.IsEmpty());
+
+  // Fuel button 0 sits at picture (943, 475): client (352, 473) with the view at (605, 5).
+  dialog_->OnKeyDown(platform::Key::F2, false);
+  ASSERT_TRUE(dialog_->IsInspecting());
+  Base()[0x120E4] = 1;  // its lower lamp
+  dialog_->OnMouseMove(352 + 10, 473 + 10);
+  const std::string status = window_.overlay.status;
+  EXPECT_EQ(0u, status.find("fuel: button 0 |")) << status;
+  EXPECT_NE(std::string::npos, status.find("upper lamp @0x120E3=0")) << status;
+  EXPECT_NE(std::string::npos, status.find("lower lamp @0x120E4=1")) << status;
+  EXPECT_NE(std::string::npos, status.find("position @0x1241B=")) << status;
+  ASSERT_TRUE(window_.overlay.outlined);
+  EXPECT_TRUE(window_.overlay.outline.left <= 362 && 362 < window_.overlay.outline.right);
+  // Off every control: the panel is named, nothing is outlined; F2 ends it.
+  dialog_->OnMouseMove(330, 420);
+  EXPECT_NE(std::string::npos, std::string(window_.overlay.status).find("no control")) << window_.overlay.status;
+  EXPECT_FALSE(window_.overlay.outlined);
+  dialog_->OnKeyDown(platform::Key::F2, false);
+  EXPECT_TRUE(window_.overlay.IsEmpty());
+}
+
 }  // namespace
+

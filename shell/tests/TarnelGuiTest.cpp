@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "banner/BannerRecord.h"
+#include "panels/PanelInterface.h"
 #include "tests/support/ProcessTestSupport.h"
 #include "simlink/GenericSimShm.h"
 #include "tests/support/ShmTestPrefix.h"
@@ -167,6 +168,87 @@ TEST(TarnelGui, OxygenButtonClickReachesSharedMemoryAndLampShowsOnScreen) {
   // segments released.
   EXPECT_EQ(0, station.Stop(SIGHUP));
   EXPECT_EQ(1, area.GetUserCount());
+}
+
+// Bright pixels (a lit legend) inside a rectangle.
+int BrightPixels(const Screenshot& shot, int x0, int y0, int x1, int y1) {
+  int bright = 0;
+  for (int y = y0; y < y1 && y < shot.Height(); y++) {
+    for (int x = x0; x < x1 && x < shot.Width(); x++) {
+      const std::string p = shot.Pixel(x, y);
+      bright += p.size() >= 3 && static_cast<unsigned char>(p[0]) > 0xC0 && static_cast<unsigned char>(p[1]) > 0xC0 &&
+                        static_cast<unsigned char>(p[2]) > 0xC0
+                    ? 1
+                    : 0;
+    }
+  }
+  return bright;
+}
+
+// Unattended: with --autostart and the demonstration simulation, the loop
+// runs and a lamp the simulation lights is seen lit, without any click.
+TEST(TarnelGui, AutostartWithTheDemoSimulationShowsALitLampWithoutAClick) {
+  const std::string xvfb = FindOnPath("Xvfb");
+  if (xvfb.empty() || FindOnPath("xwd").empty()) {
+    GTEST_SKIP() << "Xvfb or xwd is not installed: the GUI check did not run";
+  }
+  const std::string tarnel = BinPath("tarnel");
+  const std::string demoSim = BinPath("tarnel-demo-sim");
+  ASSERT_TRUE(process_test::IsExecutable(tarnel)) << tarnel;
+  ASSERT_TRUE(process_test::IsExecutable(demoSim)) << demoSim;
+  const std::string bin = tarnel.substr(0, tarnel.rfind('/'));
+  const char* prefix = test_support::UseUniqueShmPrefix();
+  const std::string env = std::string("TARNEL_SHM_PREFIX=") + prefix;
+
+  PrivateXServer server;
+  ASSERT_TRUE(server.Start(xvfb));
+  // The simulation first: it creates the segment, and the station attaches.
+  ChildProcess demo;
+  const std::string demoLog = "/tmp/tarnel_demo_" + std::string(prefix) + ".log";
+  ASSERT_TRUE(demo.Start({demoSim}, {env}, demoLog));
+  ChildProcess station;
+  const std::string log = "/tmp/tarnel_gui_" + std::string(prefix) + ".log";
+  ASSERT_TRUE(station.Start({tarnel, "--autostart", "--ini", bin + "/Tarnel.ini"},
+                            {"DISPLAY=" + server.Display(), "SDL_VIDEODRIVER=x11", env}, log));
+  std::string window;
+  ASSERT_TRUE(WaitFor(
+      [&] {
+        window = server.Run("xdotool search --name 'QX-P-0077'");
+        return !window.empty() || !station.Running();
+      },
+      15000));
+  ASSERT_TRUE(station.Running()) << "tarnel ended; see " << log;
+  window = window.substr(0, window.find('\n'));
+  server.Run("xdotool windowmove --sync " + window + " 0 0");
+
+  GenericSimShm area;
+  ASSERT_TRUE(area.IsValid()) << area.GetErrorText();
+  const uint8_t* base = area.GetBase();
+  auto iterations = [&] {
+    uint32_t count = 0;
+    std::memcpy(&count, base + 0x0814, sizeof count);
+    return count;
+  };
+  ASSERT_TRUE(WaitFor([&] { return iterations() > 40; }, 15000)) << "the loop did not start by itself; see " << log;
+
+  // ADIRU IR 1 (button 3) is kept in, so the simulation lights its lower
+  // legend (OFF); ADR 1 (button 0) below it is out and stays dark. Both 32 x 32 at picture (641, 83)
+  // and (641, 180): client (50, 81) and (50, 178) with the view at (605, 5).
+  const PanelFacts& adiru = *FindPanelFacts("adiru");
+  InterfaceField lamp;
+  ASSERT_TRUE(FindPanelField(adiru, kLayoutA330, 0, "button 3 lower lamp", &lamp));
+  EXPECT_TRUE(WaitFor([&] { return base[lamp.offset] == 1; }, 5000)) << "the simulation did not light the lamp";
+  Screenshot shot;
+  EXPECT_TRUE(WaitFor(
+      [&] {
+        return shot.Take(server) && BrightPixels(shot, 50, 81 + 16, 82, 81 + 32) > 15 &&
+               BrightPixels(shot, 50, 178 + 16, 82, 178 + 32) < 5;
+      },
+      8000))
+      << "no lit lamp on the screen";
+
+  EXPECT_EQ(0, station.Stop());
+  EXPECT_EQ(0, demo.Stop());
 }
 
 // The modal boxes on a bare X server (no window manager): the about box on
