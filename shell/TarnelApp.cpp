@@ -22,7 +22,7 @@ RevisionLines gRevisions("%Z% TarnelApp QX_P_0077_02 TarnelApp.cpp $Revision: 1.
 
 void PrintHelp() {
   std::printf(
-      "Usage: tarnel [--ini PATH]\n"
+      "Usage: tarnel [--ini PATH] [--autostart] [--inspect] [--stats]\n"
       "The overhead-panel station. Shows the overhead panel picture and exchanges\n"
       "control positions, lamps and displays with the simulation through shared memory.\n"
       "\n"
