@@ -90,6 +90,11 @@ bool Find(const char* panel, const char* name, FieldWriter writer, FieldType typ
   return true;
 }
 
+bool Full(char* error, size_t size, const char* what) {
+  FormatBounded(error, size, "the model's table of %s is full", what);
+  return false;
+}
+
 bool EndsWith(const char* text, const char* tail) {
   const size_t n = std::strlen(text);
   const size_t t = std::strlen(tail);
@@ -134,10 +139,7 @@ bool DemoSimulation::AddButtonLinks(char* error, size_t size) {
       for (int l = 0; l < gPanel.count; l++) {
         const InterfaceField& lamp = gPanel.list[l];
         if (lamp.writer == FieldWriter::kSimulation && lamp.rows.Has(row) && EndsWith(lamp.name, " lower lamp")) {
-          if (!AddLink(position.offset, lamp.offset)) {
-            FormatBounded(error, size, "more than %d lamps to answer", kMaxLinks);
-            return false;
-          }
+          if (!AddLink(position.offset, lamp.offset)) return Full(error, size, "lamps");
           buttonLinks_++;
         }
       }
@@ -158,25 +160,25 @@ bool DemoSimulation::AddSpecials(char* error, size_t size) {
           if (facts.tables != nullptr &&
               FindPanelField(facts, StationLayout(facts), StationUnit(facts), s.field, &f) &&
               f.writer == FieldWriter::kSimulation && !AddLink(from, f.offset)) {
-            return Missing(error, size, facts.key, s.field);
+            return Full(error, size, "lamps");
           }
         }
         break;
       case Act::kFollow:
         if (!Find(s.panel, s.source, FieldWriter::kStation, FieldType::kU8, &from, error, size) ||
-            !Find(s.panel, s.field, FieldWriter::kSimulation, FieldType::kU8, &to, error, size) ||
-            !AddLink(from, to)) {
+            !Find(s.panel, s.field, FieldWriter::kSimulation, FieldType::kU8, &to, error, size)) {
           return false;
         }
+        if (!AddLink(from, to)) return Full(error, size, "lamps");
         break;
       case Act::kValue:
         if (!Find(s.panel, s.field, FieldWriter::kSimulation, FieldType::kF32, &to, error, size)) return false;
-        if (valueCount_ >= kMaxValues) return Missing(error, size, s.panel, s.field);
+        if (valueCount_ >= kMaxValues) return Full(error, size, "values");
         values_[valueCount_++] = Value{to, s.value, s.extra};
         break;
       case Act::kFailure:
         if (!Find(s.panel, s.field, FieldWriter::kSimulation, FieldType::kU8, &to, error, size)) return false;
-        if (failureCount_ >= kMaxFailures) return Missing(error, size, s.panel, s.field);
+        if (failureCount_ >= kMaxFailures) return Full(error, size, "failures");
         failures_[failureCount_++] = Failure{to, s.value, s.extra};
         break;
       case Act::kRadio: {
