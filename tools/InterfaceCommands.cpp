@@ -9,7 +9,7 @@
 #include <cstring>
 
 #include "panels/PanelInterface.h"
-#include "simlink/SharedField.h"
+#include "tools/InterfaceFields.h"
 
 namespace {
 
@@ -19,21 +19,6 @@ constexpr int kExitBadArguments = 2;
 int Bad(const char* what, const char* argument) {
   std::fprintf(stderr, "tarnel-shm: %s '%s'\nTry 'tarnel-shm --help'.\n", what, argument);
   return kExitBadArguments;
-}
-
-// True for "station" and the key of every built panel.
-bool KnownArea(const char* key) {
-  if (strcasecmp(key, "station") == 0) return true;
-  const PanelFacts* facts = FindPanelFacts(key);
-  return facts != nullptr && facts->tables != nullptr;
-}
-
-void ListAreas() {
-  std::fprintf(stderr, "areas: station");
-  for (const PanelFacts& facts : PanelCatalogue()) {
-    if (facts.tables != nullptr) std::fprintf(stderr, " %s", facts.key);
-  }
-  std::fprintf(stderr, "\n");
 }
 
 const char* WriterName(FieldWriter writer) { return writer == FieldWriter::kStation ? "station" : "simulation"; }
@@ -156,63 +141,15 @@ bool ParseWatch(int argc, char** argv, WatchOptions* options) {
       options->inputs = true;
     } else if (std::strcmp(argv[i], "--a320") == 0) {
       options->layout = kLayoutA320;
-    } else if (argv[i][0] != '-' && options->area == nullptr && KnownArea(argv[i])) {
+    } else if (argv[i][0] != '-' && options->area == nullptr && KnownInterfaceArea(argv[i])) {
       options->area = argv[i];
     } else {
       Bad("watch: unknown argument or area", argv[i]);
-      if (argv[i][0] != '-') ListAreas();
+      if (argv[i][0] != '-') ListInterfaceAreas();
       return false;
     }
   }
   return true;
-}
-
-uint32_t LoadBits(const uint8_t* base, const InterfaceField& f) {
-  const uint8_t* at = base + f.offset;
-  switch (FieldWidth(f.type)) {
-    case 1:
-      return shared_field::Load<uint8_t>(at);
-    case 2:
-      return shared_field::Load<uint16_t>(at);
-    default:
-      return shared_field::Load<uint32_t>(at);
-  }
-}
-
-void PrintValue(FieldType type, uint32_t bits) {
-  switch (type) {
-    case FieldType::kI16:
-      std::printf("%d", static_cast<int>(static_cast<int16_t>(bits)));
-      break;
-    case FieldType::kI32:
-      std::printf("%ld", static_cast<long>(static_cast<int32_t>(bits)));
-      break;
-    case FieldType::kF32: {
-      float v;
-      std::memcpy(&v, &bits, sizeof v);
-      std::printf("%.9g", static_cast<double>(v));
-      break;
-    }
-    default:
-      std::printf("%lu", static_cast<unsigned long>(bits));
-      break;
-  }
-}
-
-bool Collect(const InterfaceField& f, void* context) {
-  auto* c = static_cast<WatchContext*>(context);
-  if (f.writer != FieldWriter::kStation && !c->options.inputs) return true;
-  if (f.layout[0] != '\0' && std::strcmp(f.layout, LayoutName(c->options.layout)) != 0) return true;
-  if (c->count >= kMaxWatched) return false;
-  c->list[c->count++].field = f;
-  return true;
-}
-
-// The unit each panel runs with in the station.
-bool CollectStationUnits(const InterfaceField& f, void* context) {
-  const PanelFacts* facts = FindPanelFacts(f.area);
-  if (f.unit >= 0 && facts != nullptr && f.unit != (facts->unit >= 0 ? facts->unit : 0)) return true;
-  return Collect(f, context);
 }
 
 double Seconds(const timespec& start) {
@@ -241,9 +178,9 @@ int DescribeCommand(int argc, char** argv) {
         return Bad("describe: unknown layout (A330 or A320)", argv[i]);
       }
     } else if (argv[i][0] != '-' && area == nullptr) {
-      if (!KnownArea(argv[i])) {
+      if (!KnownInterfaceArea(argv[i])) {
         Bad("describe: unknown area", argv[i]);
-        ListAreas();
+        ListInterfaceAreas();
         return kExitBadArguments;
       }
       area = argv[i];
@@ -275,8 +212,16 @@ int WatchCommand(int argc, char** argv, const uint8_t* base, const void* signals
   WatchContext context;
   context.list = list;
   if (!ParseWatch(argc, argv, &context.options)) return kExitBadArguments;
-  VisitInterface(context.options.area, CollectStationUnits, &context);
-  for (int i = 0; i < context.count; i++) list[i].bits = LoadBits(base, list[i].field);
+  static InterfaceField fields[kMaxWatched];
+  FieldSelection selection;
+  selection.area = context.options.area;
+  selection.layout = context.options.layout;
+  selection.inputs = context.options.inputs;
+  context.count = CollectStationFields(selection, fields, kMaxWatched);
+  for (int i = 0; i < context.count; i++) {
+    list[i].field = fields[i];
+    list[i].bits = LoadFieldBits(base, fields[i]);
+  }
   std::printf("watching %d fields (%s layout%s); interrupt to stop\n", context.count,
               LayoutName(context.options.layout), context.options.inputs ? ", with inputs" : "");
   std::fflush(stdout);
@@ -288,14 +233,14 @@ int WatchCommand(int argc, char** argv, const uint8_t* base, const void* signals
   // segment; waiting for them is the pause between polls.
   while (sigtimedwait(static_cast<const sigset_t*>(signals), nullptr, &poll) < 0) {
     for (int i = 0; i < context.count; i++) {
-      const uint32_t bits = LoadBits(base, list[i].field);
+      const uint32_t bits = LoadFieldBits(base, list[i].field);
       if (bits == list[i].bits) continue;
       const InterfaceField& f = list[i].field;
       std::printf("%9.3f %s %s @0x%05X %s: ", Seconds(start), f.area, f.name, static_cast<unsigned>(f.offset),
                   FieldTypeName(f.type));
-      PrintValue(f.type, list[i].bits);
+      PrintFieldValue(f.type, list[i].bits);
       std::printf(" -> ");
-      PrintValue(f.type, bits);
+      PrintFieldValue(f.type, bits);
       std::printf("\n");
       list[i].bits = bits;
     }
@@ -337,7 +282,7 @@ bool ParseNoise(int argc, char** argv, NoiseOptions* options) {
                ParseNumber(argv[i + 1], 0, 2147483647, &value)) {
       options->seed = static_cast<unsigned long>(value);
       i++;
-    } else if (argv[i][0] != '-' && options->area == nullptr && KnownArea(argv[i])) {
+    } else if (argv[i][0] != '-' && options->area == nullptr && KnownInterfaceArea(argv[i])) {
       options->area = argv[i];
     } else {
       Bad("noise: unknown or bad argument", argv[i]);
@@ -345,11 +290,6 @@ bool ParseNoise(int argc, char** argv, NoiseOptions* options) {
     }
   }
   return true;
-}
-
-// The fields the simulation writes, in the station's layout and units.
-bool CollectInputs(const InterfaceField& f, void* context) {
-  return f.writer != FieldWriter::kSimulation || CollectStationUnits(f, context);
 }
 
 }  // namespace
@@ -360,13 +300,13 @@ int ParseNoiseArguments(int argc, char** argv) {
 }
 
 int NoiseCommand(int argc, char** argv, uint8_t* base, const void* signals) {
-  static Watched list[kMaxWatched];
+  static InterfaceField list[kMaxWatched];
   NoiseOptions options;
   if (!ParseNoise(argc, argv, &options)) return kExitBadArguments;
-  WatchContext context;
-  context.list = list;
-  context.options.inputs = true;
-  VisitInterface(options.area, CollectInputs, &context);
+  FieldSelection selection;
+  selection.area = options.area;
+  selection.outputs = false;
+  const int count = CollectStationFields(selection, list, kMaxWatched);
   uint64_t state = options.seed * 6364136223846793005ULL + 1442695040888963407ULL;
   const auto next = [&state] {
     state ^= state << 13;
@@ -374,29 +314,14 @@ int NoiseCommand(int argc, char** argv, uint8_t* base, const void* signals) {
     state ^= state << 17;
     return static_cast<uint32_t>(state >> 16);
   };
-  std::printf("noise over %d fields, %ld times a second\n", context.count, options.rate);
+  std::printf("noise over %d fields, %ld times a second\n", count, options.rate);
   std::fflush(stdout);
   timespec start;
   clock_gettime(CLOCK_MONOTONIC, &start);
   const timespec pause{0, 1000000000L / options.rate};
   long rounds = 0;
   while (options.seconds == 0 || Seconds(start) < double(options.seconds)) {
-    for (int i = 0; i < context.count; i++) {
-      const InterfaceField& f = list[i].field;
-      uint8_t* at = base + f.offset;
-      const uint32_t value = next();
-      switch (FieldWidth(f.type)) {
-        case 1:
-          shared_field::Store<uint8_t>(at, static_cast<uint8_t>(value));
-          break;
-        case 2:
-          shared_field::Store<uint16_t>(at, static_cast<uint16_t>(value));
-          break;
-        default:
-          shared_field::Store<uint32_t>(at, value);
-          break;
-      }
-    }
+    for (int i = 0; i < count; i++) StoreFieldBits(base, list[i], next());
     rounds++;
     if (sigtimedwait(static_cast<const sigset_t*>(signals), nullptr, &pause) >= 0) break;
   }

@@ -2,7 +2,7 @@
 // wiring a simulation to the station. It attaches exactly as the station does
 // (attach or create, version check, counted as a user while it runs).
 //
-// Exit status: 0 done, 1 the segment cannot be used (the report text on
+// Exit status: 0 done, 1 the segment or a file cannot be used (the report text on
 // stderr), 2 bad arguments (nothing is attached then).
 
 #include <signal.h>
@@ -17,6 +17,7 @@
 
 #include "platform/SharedMemory.h"
 #include "tools/InterfaceCommands.h"
+#include "tools/Recording.h"
 #include "simlink/CTrnShm.h"
 #include "simlink/GenericSimShm.h"
 
@@ -66,6 +67,17 @@ const char kUsage[] =
     "                                  write random bytes into every field the\n"
     "                                  simulation writes, HZ (default 100) times a\n"
     "                                  second, for soak tests\n"
+    "  record FILE [AREA] [--seconds N] [--rate HZ] [--a320] [--with-count]\n"
+    "                                  write every field (inputs and outputs) to\n"
+    "                                  FILE (- for standard output) as JSON lines:\n"
+    "                                  the values at the start, then each change\n"
+    "                                  with its time, polled HZ (default 100) times\n"
+    "                                  a second, for N seconds or until interrupted;\n"
+    "                                  the iteration count only with --with-count\n"
+    "  replay FILE [--outputs]         write the recorded inputs back at their\n"
+    "                                  recorded times; with --outputs also the\n"
+    "                                  station's fields (refused while a station\n"
+    "                                  runs). The whole file is checked first\n"
     "  remove [generic|trn]            remove the segments' names (both, or the one\n"
     "                                  named), for segments left behind by a\n"
     "                                  program that crashed (their user count can\n"
@@ -76,8 +88,8 @@ const char kUsage[] =
     "OFFSET, LENGTH and integer VALUEs are decimal or 0x-hex; f32 VALUEs are\n"
     "finite decimal numbers (NaN and infinity are refused).\n"
     "\n"
-    "Exit status: 0 done, 1 the segment cannot be used (reason on stderr),\n"
-    "2 bad arguments.\n";
+    "Exit status: 0 done, 1 the segment or the file cannot be used (reason on\n"
+    "stderr), 2 bad arguments.\n";
 
 enum class Type { kU8, kI16, kU16, kI32, kU32, kF32, kText };
 
@@ -556,10 +568,14 @@ int main(int argc, char** argv) {
   }
   const bool watch = std::strcmp(argv[1], "watch") == 0;
   const bool noise = std::strcmp(argv[1], "noise") == 0;
+  const bool record = std::strcmp(argv[1], "record") == 0;
+  const bool replay = std::strcmp(argv[1], "replay") == 0;
   Command cmd;
-  int status = watch   ? ParseWatchArguments(argc - 1, argv + 1)
-               : noise ? ParseNoiseArguments(argc - 1, argv + 1)
-                       : ParseCommand(argc, argv, &cmd);
+  int status = watch    ? ParseWatchArguments(argc - 1, argv + 1)
+               : noise  ? ParseNoiseArguments(argc - 1, argv + 1)
+               : record ? ParseRecordArguments(argc - 1, argv + 1)
+               : replay ? CheckReplay(argc - 1, argv + 1)
+                        : ParseCommand(argc, argv, &cmd);
   if (status != kExitOk) {
     return status;
   }
@@ -586,6 +602,17 @@ int main(int argc, char** argv) {
   }
   if (noise) {
     return NoiseCommand(argc - 1, argv + 1, base, block.Blocked());
+  }
+  if (record) {
+    return RecordCommand(argc - 1, argv + 1, base, block.Blocked());
+  }
+  if (replay) {
+    // The station's fields have one writer: a running station keeps them.
+    if (ReplayWritesOutputs(argc - 1, argv + 1) && !shm.ClaimRange(generic_area::kIterationCount, 4)) {
+      std::fprintf(stderr, "tarnel-shm: replay: a station is running; --outputs would write its fields\n");
+      return kExitUnusable;
+    }
+    return ReplayCommand(argc - 1, argv + 1, base, block.Blocked());
   }
   switch (cmd.kind) {
     case Command::kInfo:

@@ -8,7 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <limits>
 #include <cstring>
 #include <fstream>
 #include <memory>
@@ -425,6 +427,122 @@ TEST_F(TarnelShmWithSegmentTest, NoiseWritesOnlyTheFieldsTheSimulationWrites) {
   for (uint32_t at : {0x12177u, 0x12178u, 0x1217Fu, 0x12181u}) changed += base_[at] != 0;
   EXPECT_GE(changed, 3);
   EXPECT_EQ(RunTool({"noise", "--rate", "0"}).status, 2);
+}
+
+// The change lines of a recording after its t = 0 snapshot: "field=value".
+std::vector<std::string> Changes(const std::string& recording) {
+  std::vector<std::string> changes;
+  std::istringstream lines(recording);
+  std::string line;
+  while (std::getline(lines, line)) {
+    if (line.rfind("{\"t\":0.000,", 0) == 0 || !Contains(line, "\"field\":")) continue;
+    const size_t field = line.find("\"field\":");
+    const size_t value = line.find("\"value\":");
+    changes.push_back(line.substr(field + 8, line.find(',', field) - field - 8) + "=" +
+                      line.substr(value + 8, line.find_first_of(",}", value) - value - 8));
+  }
+  return changes;
+}
+
+TEST_F(TarnelShmWithSegmentTest, ARecordingReplaysItsInputsAtTheirPaceAndOutputsOnlyWhenAsked) {
+  char path[] = "/tmp/tarnel_recording_XXXXXX";
+  const int fd = ::mkstemp(path);
+  ASSERT_GE(fd, 0);
+  ::close(fd);
+  ToolProcess record = SpawnTool({"record", path, "--seconds", "2"});
+  for (int i = 0; i < 200 && shm_->GetUserCount() < 2; i++) ::usleep(10000);
+  ::usleep(300000);
+  base_[0x12177] = 1;                                   // oxygen lamp (simulation)
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  std::memcpy(base_ + 0x12068, &nan, sizeof nan);       // electrical value 0 (simulation)
+  base_[0x12497] = 1;                                   // oxygen button 0 position (station)
+  ::usleep(400000);
+  const float volts = 28.5f;
+  std::memcpy(base_ + 0x12068, &volts, sizeof volts);
+  base_[0x12177] = 0;
+  ToolRun recorded = FinishTool(record);
+  ASSERT_EQ(recorded.status, 0) << recorded.err;
+  const std::string original = ReadFile(path);
+  EXPECT_EQ(original.rfind("{\"recording\":\"tarnel-shm\",\"version\":1,\"layout\":\"A330\"", 0), 0u) << original;
+  EXPECT_TRUE(Contains(original, "\"value\":null,\"bits\":2143289344}")) << "NaN keeps its bits";
+  EXPECT_TRUE(Contains(original, "\"end\":true,\"changes\":5}")) << original;
+
+  // Back to the start, then replay while a second recording runs.
+  std::memset(base_ + 0x12068, 0, 4);
+  base_[0x12497] = 0;
+  ToolProcess again = SpawnTool({"record", std::string(path) + ".2", "--seconds", "2"});
+  for (int i = 0; i < 200 && shm_->GetUserCount() < 2; i++) ::usleep(10000);
+  ToolRun replay = RunTool({"replay", path});
+  EXPECT_EQ(replay.status, 0) << replay.err;
+  ToolRun second = FinishTool(again);
+  ASSERT_EQ(second.status, 0) << second.err;
+  const std::vector<std::string> inputs = {"\"value 0\"=null", "\"button 0 upper lamp\"=1", "\"value 0\"=28.5",
+                                           "\"button 0 upper lamp\"=0"};
+  std::vector<std::string> replayed = Changes(ReadFile(std::string(path) + ".2"));
+  std::sort(replayed.begin(), replayed.end());
+  std::vector<std::string> expected = inputs;
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(replayed, expected) << "the inputs, and not the station's button";
+  EXPECT_EQ(base_[0x12497], 0);
+  // At the recorded pace: the two writes of value 0 came 0.4 s apart.
+  const std::string replayedText = ReadFile(std::string(path) + ".2");
+  const auto timeOf = [&replayedText](const std::string& part) {
+    const size_t at = replayedText.rfind("{\"t\":", replayedText.find(part));
+    return std::atof(replayedText.c_str() + at + 5);
+  };
+  const double apart = timeOf("\"value\":28.5") - timeOf("\"value\":null");
+  EXPECT_GT(apart, 0.2);
+  EXPECT_LT(apart, 0.9);
+
+  // With --outputs, and no station holding the segment, the button follows too.
+  EXPECT_EQ(RunTool({"replay", path, "--outputs"}).status, 0);
+  EXPECT_EQ(base_[0x12497], 1);
+  ASSERT_TRUE(shm_->ClaimRange(0x0814, 4));  // as a running station does
+  ToolRun refused = RunTool({"replay", path, "--outputs"});
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_TRUE(Contains(refused.err, "a station is running")) << refused.err;
+  ::unlink(path);
+  ::unlink((std::string(path) + ".2").c_str());
+}
+
+TEST_F(TarnelShmWithSegmentTest, ABadRecordingIsRefusedWithItsLineBeforeAnythingIsWritten) {
+  const std::string header = "{\"recording\":\"tarnel-shm\",\"version\":1,\"layout\":\"A330\"}\n";
+  const std::string good = "{\"t\":0.0,\"offset\":74103,\"type\":\"u8\",\"writer\":\"simulation\",\"value\":1}\n";
+  const struct {
+    std::string text;
+    const char* reason;
+  } cases[] = {
+      {"", "line 0: empty file"},
+      {good, "line 1: not a tarnel-shm recording"},
+      {"{\"recording\":\"tarnel-shm\",\"version\":2,\"layout\":\"A330\"}\n", "format version 2"},
+      {header + good + "{\"t\":0.0,\"offset\":6,\"type\":\"u8\",\"writer\":\"simulation\",\"value\":1}\n",
+       "line 3: no u8 field at offset 6"},
+      {header + good + "{\"t\":0.0,\"offset\":74103,\"type\":\"u8\",\"writer\":\"simulation\",\"value\":256}\n",
+       "line 3: the value does not fit"},
+      {header + good + "{\"t\":0.0,\"offset\":74103,\"type\":\"u8\",\"writer\":\"station\",\"value\":1}\n",
+       "line 3: the writer does not match"},
+      {header + "{\"t\":1.0,\"offset\":74103,\"type\":\"u8\",\"writer\":\"simulation\",\"value\":1}\n" + good,
+       "line 3: missing time, or earlier"},
+      {header + good + "{\"t\":1.0,\"offset\":74103} x\n", "line 3: text after the object"},
+      {header + good + "{\"t\":1e999,\"offset\":74103}\n", "line 3: bad value"},
+      {header + good + "{\"t\":2.0,\"offset\":74103,\"field\":\"" + std::string(2000, 'x') + "\"}\n",
+       "line 3: line too long"},
+  };
+  char path[] = "/tmp/tarnel_bad_recording_XXXXXX";
+  const int fd = ::mkstemp(path);
+  ASSERT_GE(fd, 0);
+  ::close(fd);
+  for (const auto& c : cases) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << c.text;
+    ToolRun run = RunTool({"replay", path});
+    EXPECT_EQ(run.status, 1) << c.reason;
+    EXPECT_TRUE(Contains(run.err, c.reason)) << run.err;
+    EXPECT_EQ(base_[0x12177], 0) << "nothing written: " << c.reason;
+    EXPECT_EQ(shm_->GetUserCount(), 1) << "refused before attaching";
+  }
+  ::unlink(path);
+  EXPECT_EQ(RunTool({"replay", "/nonexistent/recording"}).status, 1);
+  EXPECT_EQ(RunTool({"record"}).status, 2);
 }
 
 }  // namespace
