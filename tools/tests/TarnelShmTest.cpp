@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "simlink/GenericArea.h"
 #include "simlink/GenericSimShm.h"
 #include "simlink/tests/ShmTestUtil.h"
 
@@ -44,14 +45,14 @@ std::string ReadFile(const std::string& path) {
 
 // $TARNEL_BIN_DIR/tarnel-shm; where the variable does not reach the test,
 // the folder the build put the tool in.
-std::string ToolPath() {
+std::string ToolPath(const char* program = "tarnel-shm") {
   const char* dir = std::getenv("TARNEL_BIN_DIR");
 #ifdef TARNEL_SHM_TOOL_DIR
   if (dir == nullptr || dir[0] == '\0') {
     dir = TARNEL_SHM_TOOL_DIR;
   }
 #endif
-  return dir == nullptr ? std::string() : std::string(dir) + "/tarnel-shm";
+  return dir == nullptr ? std::string() : std::string(dir) + "/" + program;
 }
 
 // tarnel-shm started with the arguments, in this process's environment (so
@@ -63,7 +64,7 @@ struct ToolProcess {
   std::string errPath;
 };
 
-ToolProcess SpawnTool(const std::vector<std::string>& args) {
+ToolProcess SpawnTool(const std::vector<std::string>& args, const char* program = "tarnel-shm") {
   ToolProcess p;
   char dirTemplate[] = "/tmp/tarnel_shm_test_XXXXXX";
   if (::mkdtemp(dirTemplate) == nullptr) {
@@ -72,7 +73,7 @@ ToolProcess SpawnTool(const std::vector<std::string>& args) {
   p.dir = dirTemplate;
   p.outPath = p.dir + "/out";
   p.errPath = p.dir + "/err";
-  std::string tool = ToolPath();
+  std::string tool = ToolPath(program);
   std::vector<char*> argv;
   argv.push_back(const_cast<char*>(tool.c_str()));
   for (const std::string& a : args) {
@@ -543,6 +544,41 @@ TEST_F(TarnelShmWithSegmentTest, ABadRecordingIsRefusedWithItsLineBeforeAnything
   ::unlink(path);
   EXPECT_EQ(RunTool({"replay", "/nonexistent/recording"}).status, 1);
   EXPECT_EQ(RunTool({"record"}).status, 2);
+}
+
+TEST_F(TarnelShmWithSegmentTest, ARecordedDemonstrationRunReplaysToTheSameFields) {
+  char path[] = "/tmp/tarnel_demo_recording_XXXXXX";
+  const int fd = ::mkstemp(path);
+  ASSERT_GE(fd, 0);
+  ::close(fd);
+  ToolProcess demo = SpawnTool({"--quiet"}, "tarnel-demo-sim");
+  ToolProcess record = SpawnTool({"record", path});
+  for (int i = 0; i < 300 && shm_->GetUserCount() < 3; i++) ::usleep(10000);
+  ASSERT_EQ(shm_->GetUserCount(), 3);
+  // Station-side writes the demonstration answers: buttons in, then one out.
+  ::usleep(300000);
+  for (uint32_t button : {0x12497u, 0x12498u, 0x1249Au}) base_[button] = 1;
+  ::usleep(400000);
+  base_[0x12498] = 0;
+  ::usleep(400000);
+  ::kill(demo.pid, SIGTERM);
+  EXPECT_EQ(FinishTool(demo).status, 0);
+  ::usleep(100000);
+  ::kill(record.pid, SIGINT);
+  ToolRun recorded = FinishTool(record);
+  ASSERT_EQ(recorded.status, 0) << recorded.err;
+  const uint32_t first = generic_area::kA330ZoneFirst;
+  const uint32_t size = generic_area::kA330ZoneLast - first + 1;
+  std::vector<uint8_t> ended(base_ + first, base_ + first + size);
+  const std::vector<std::string> changes = Changes(ReadFile(path));
+  ASSERT_NE(std::find(changes.begin(), changes.end(), "\"button 0 lower lamp\"=1"), changes.end())
+      << "the demonstration lit the pushed button's legend";
+
+  std::memset(base_ + first, 0, size);
+  ToolRun replay = RunTool({"replay", path, "--outputs"});
+  EXPECT_EQ(replay.status, 0) << replay.err;
+  EXPECT_TRUE(std::equal(ended.begin(), ended.end(), base_ + first)) << "the fields as the run left them";
+  ::unlink(path);
 }
 
 }  // namespace
