@@ -122,20 +122,17 @@ int main(int argc, char** argv) {
     return kExitFailed;
   }
 
-  const DdsLink::Settings settings{
-      options.domain,
-      options.networkInterface,
-      nullptr,
-      options.peerCount,
-      simSide ? DdsLink::kSimTopic : DdsLink::kStationTopic,
-      simSide ? DdsLink::kStationTopic : DdsLink::kSimTopic,
-  };
   const char* peers[BridgeOptions::kMaxPeers];
   for (int i = 0; i < options.peerCount; i++) peers[i] = options.peers[i];
-  DdsLink::Settings linkSettings = settings;
-  linkSettings.peers = peers;
+  DdsLink::Settings settings;
+  settings.domain = options.domain;
+  settings.networkInterface = options.networkInterface;
+  settings.peers = peers;
+  settings.peerCount = options.peerCount;
+  settings.sendTopic = simSide ? DdsLink::kSimTopic : DdsLink::kStationTopic;
+  settings.receiveTopic = simSide ? DdsLink::kStationTopic : DdsLink::kSimTopic;
   static DdsLink link;
-  if (!link.Open(linkSettings, report, sizeof report)) {
+  if (!link.Open(settings, report, sizeof report)) {
     std::fprintf(stderr, "tarnel-bridge: %s\n", report);
     return kExitFailed;
   }
@@ -157,9 +154,11 @@ int main(int argc, char** argv) {
   Receiving receiving{&state, &fields, shm.GetBase()};
   static AreaImage image;
   bool sendReported = false;
+  long samplesSent = 0;
+  long samplesReceived = 0;
   while (!signals.Arrived()) {
     link.Wait(kPollMs);
-    link.Receive(ApplyReceived, &receiving);
+    samplesReceived += link.Receive(ApplyReceived, &receiving);
     switch (link.CheckPeer()) {
       case DdsLink::PeerChange::kFound:
         std::fprintf(stderr, "tarnel-bridge: the %s side is connected\n", simSide ? "station" : "simulation");
@@ -173,13 +172,15 @@ int main(int argc, char** argv) {
     }
     const int64_t now = NowMs();
     while (state.NextDue(shm.GetBase(), now, &image)) {
-      if (!link.Send(image, report, sizeof report) && !sendReported) {
+      if (link.Send(image, report, sizeof report)) {
+        samplesSent++;
+      } else if (!sendReported) {
         std::fprintf(stderr, "tarnel-bridge: %s\n", report);
         sendReported = true;
       }
     }
   }
   link.Close();
-  std::fprintf(stderr, "tarnel-bridge: stopped\n");
+  std::fprintf(stderr, "tarnel-bridge: stopped; samples sent=%ld received=%ld\n", samplesSent, samplesReceived);
   return kExitOk;
 }
