@@ -42,6 +42,7 @@ class BridgePair {
   uint8_t* SimBase() const { return sim_->GetBase(); }
   uint8_t* StationBase() const { return station_->GetBase(); }
   GenericSimShm& StationSegment() { return *station_; }
+  const std::string& StationPrefix() const { return stationPrefix_; }
 
   // Starts the bridge of one side; extra: one more argument; another: a
   // second bridge of that side, logging apart.
