@@ -32,7 +32,8 @@ const char* BridgeUsage() {
          "                    (repeatable, up to 8)\n"
          "The segment prefix comes from TARNEL_SHM_PREFIX; CYCLONEDDS_URI is read first when set.\n"
          "SIGINT or SIGTERM end the bridge. Exit status 0 after a normal end, 1 when the segment\n"
-         "or the network cannot be used, 2 for bad arguments.\n";
+         "or the network cannot be used, 2 for bad arguments, 3 when another program made the\n"
+         "segment smaller under the bridge.\n";
 }
 
 bool ParseBridgeOptions(int argc, char** argv, BridgeOptions* options, char* report, std::size_t size) {

@@ -109,9 +109,10 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "tarnel-bridge: %s\n", shm.GetErrorText());
     return kExitFailed;
   }
-  // On the simulation's machine the bridge writes the station's fields, on the
-  // station's machine the simulation's: it claims the field that marks that
-  // writer (the station claims the same), so two writers cannot meet.
+  // On the simulation's machine the bridge writes the station's fields and
+  // claims the iteration count as the station does, so a station or a second
+  // bridge on that segment is refused; on the station's machine it claims the
+  // panel-reset request, so a second bridge there is refused.
   const uint32_t claim = simSide ? generic_area::kIterationCount : generic_area::kPanelResetRequest;
   if (!shm.ClaimRange(claim, 1)) {
     std::fprintf(stderr,

@@ -79,7 +79,9 @@ TEST_F(BridgeFieldsTest, SendsEachAreaOnceThenOnChangeAndEverySecond) {
   BridgeState state(fields_, FieldWriter::kStation);
   AreaImage image;
   int areasWithFields = 0;
-  for (int a = 0; a < fields_.AreaCount(); a++) areasWithFields += fields_.Fields(a, FieldWriter::kStation).empty() ? 0 : 1;
+  for (int a = 0; a < fields_.AreaCount(); a++) {
+    areasWithFields += fields_.Fields(a, FieldWriter::kStation).empty() ? 0 : 1;
+  }
   int first = 0;
   while (state.NextDue(segment_.data(), 0, &image)) first++;
   EXPECT_EQ(first, areasWithFields);
@@ -132,8 +134,7 @@ TEST_F(BridgeFieldsTest, ReceivedSamplesWriteOnlyTheOtherSidesDeclaredFields) {
       {"the version text", oxygen.id, 0, 0x41414141, 0, 1, true},
       {"the user count", BridgeFields::kAreaWide, generic_area::kUserCount, 5, 0, 1, true},
       {"a value wider than its byte", oxygen.id, lamp, 0x100, 0, 1, true},
-      {"a field of another panel under this panel's id", FindPanelFacts("gpws")->id,
-       lamp, 2, 0, 1, true},
+      {"a field of another panel under this panel's id", FindPanelFacts("gpws")->id, lamp, 2, 0, 1, true},
       {"an area nobody has", 999, lamp, 3, 0, 0, false},
       {"an offset past the area", oxygen.id, 0xFFFFFFFF, 1, 0, 1, true},
   };
@@ -227,7 +228,8 @@ TEST(DdsLinkConfigTest, InterfaceAndPeersBecomeConfigurationAfterTheEnvironments
   settings.peerCount = 0;
   ::setenv("CYCLONEDDS_URI", "file:///etc/dds.xml", 1);
   ASSERT_TRUE(DdsLink::ConfigText(settings, text, sizeof text));
-  EXPECT_STREQ(text, "file:///etc/dds.xml,<General><Interfaces><NetworkInterface name=\"eth1\"/></Interfaces></General>");
+  EXPECT_STREQ(text,
+               "file:///etc/dds.xml,<General><Interfaces><NetworkInterface name=\"eth1\"/></Interfaces></General>");
   EXPECT_FALSE(DdsLink::ConfigText(settings, text, 40));
   ::unsetenv("CYCLONEDDS_URI");
 }
