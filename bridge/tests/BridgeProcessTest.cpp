@@ -121,6 +121,7 @@ TEST_F(BridgeProcessTest, RestartedSideResynchronisesAndALostPeerKeepsItsState) 
     return n;
   }();
   pair_.stationBridge.Stop(SIGKILL);
+  pair_.StationSegment().RemoveUserFor();  // the killed bridge's count, so the segment goes at the end
   EXPECT_TRUE(WaitFor(
       [&] {
         const std::string out = pair_.Output(true);
