@@ -1,9 +1,12 @@
 // Two generic areas under two prefixes on this machine, standing for the
 // simulation's machine and the station's, and a tarnel-bridge process on
-// each, talking over loopback in a DDS domain of their own (derived from the
-// pid, so that parallel runs do not meet).
+// each, talking over loopback in a DDS domain of their own: one that no other
+// pair on this machine holds (a lock file per domain id), so that parallel
+// runs never meet.
 #pragma once
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 #include <cstdint>
@@ -22,7 +25,17 @@ namespace bridge_test {
 
 class BridgePair {
  public:
-  BridgePair() : domain_(1 + static_cast<uint32_t>(::getpid()) % 232) {
+  BridgePair() {
+    // Domain ids 1 to 232, from one derived from the pid on.
+    for (uint32_t step = 0; step < 232 && domainLock_ < 0; step++) {
+      domain_ = 1 + (static_cast<uint32_t>(::getpid()) + step) % 232;
+      const std::string lock = "/tmp/tarnel_bridge_test_domain_" + std::to_string(domain_);
+      domainLock_ = ::open(lock.c_str(), O_CREAT | O_RDWR | O_CLOEXEC, 0600);
+      if (domainLock_ >= 0 && ::flock(domainLock_, LOCK_EX | LOCK_NB) != 0) {
+        ::close(domainLock_);
+        domainLock_ = -1;
+      }
+    }
     simPrefix_ = test_support::UseUniqueShmPrefix();
     sim_ = std::make_unique<GenericSimShm>();
     stationPrefix_ = test_support::UseUniqueShmPrefix();
@@ -34,6 +47,7 @@ class BridgePair {
     std::remove(Log(true).c_str());
     std::remove(Log(false).c_str());
     std::remove((Log(true) + "2").c_str());
+    if (domainLock_ >= 0) ::close(domainLock_);
   }
   BridgePair(const BridgePair&) = delete;
   BridgePair& operator=(const BridgePair&) = delete;
@@ -104,7 +118,8 @@ class BridgePair {
     return "/tmp/" + (simSide ? simPrefix_ : stationPrefix_) + "bridge.log";
   }
 
-  uint32_t domain_;
+  uint32_t domain_ = 0;
+  int domainLock_ = -1;
   std::string simPrefix_;
   std::string stationPrefix_;
   std::unique_ptr<GenericSimShm> sim_;
