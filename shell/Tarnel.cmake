@@ -8,7 +8,6 @@ target_link_libraries(tarnel_shell PUBLIC tarnel_shell_loop tarnel_panels tarnel
 
 add_executable(tarnel main.cpp)
 target_link_libraries(tarnel PRIVATE tarnel_shell)
-install(TARGETS tarnel RUNTIME DESTINATION bin)
 
 tarnel_add_test(shell_dialog_tests SOURCES tests/TarnelDlgTest.cpp LIBS tarnel_shell)
 if(TARNEL_BUILD_TESTS AND TARGET tarnel_art)
