@@ -13,6 +13,7 @@
 
 #include "banner/BannerRecord.h"
 #include "config/IniRead.h"
+#include "panels/PanelInterface.h"
 #include "platform/Graphics.h"
 #include "tests/support/ShmTestPrefix.h"
 
@@ -385,6 +386,74 @@ TEST_F(TarnelDlgTest, ClosedDialogDoesNoIterationWork) {
   Iterate(3);
   EXPECT_EQ(count, dialog_->GetIterationCount());
   EXPECT_EQ(nullptr, dialog_->GetGenericBase());
+}
+
+// Fingers through the platform layer: a drag scrolls as the left button does,
+// a tap latches an oxygen button, a two-finger tap is the right button.
+TEST_F(TarnelDlgTest, FingerDragScrollsAndATapLatchesAnOxygenButton) {
+  ASSERT_TRUE(Start(picture_));
+  dialog_->ReadWindowRect();
+  Iterate(20);  // the loop is not started by the first press
+  char error[256];
+  ASSERT_TRUE(platform::StartVideo(true, error, sizeof error)) << error;
+  // The touch screen's window: finger fractions become its pixels.
+  platform::SdlWindow screen;
+  ASSERT_TRUE(screen.Create("touch", CTarnelDlg::kClientWidth, CTarnelDlg::kClientHeight, error, sizeof error));
+  auto finger = [&](platform::FingerAction action, int64_t id, int x, int y) {
+    ASSERT_TRUE(platform::PostFinger(action, id, (x + 0.5f) / CTarnelDlg::kClientWidth,
+                                     (y + 0.5f) / CTarnelDlg::kClientHeight, screen.Id()));
+  };
+  auto pump = [&] {
+    platform::Event event;
+    while (platform::PollEvent(&event)) {
+      dialog_->HandleEvent(event);
+    }
+  };
+  using platform::FingerAction;
+  finger(FingerAction::Down, 1, 400, 700);
+  finger(FingerAction::Move, 1, 400, 550);
+  finger(FingerAction::Move, 1, 400, 400);
+  finger(FingerAction::Up, 1, 400, 400);
+  pump();
+  EXPECT_EQ(5 + 300, dialog_->GetScrollY());
+  EXPECT_EQ(0, dialog_->GetMouseState().button);
+
+  // Oxygen button 3 lies at picture (833, 875): client (242, 573) with the
+  // view at (605, 305) and its origin at (14, 3).
+  const PanelFacts* oxygen = FindPanelFacts("oxygen");
+  ASSERT_NE(nullptr, oxygen);
+  struct Found {
+    uint32_t offset = 0;
+  } found;
+  VisitPanelFields(*oxygen, kLayoutA330, -1, [](const InterfaceField& field, void* context) {
+    if (std::strcmp(field.name, "button 3 position") == 0) {
+      static_cast<Found*>(context)->offset = field.offset;
+    }
+    return true;
+  }, &found);
+  ASSERT_NE(0u, found.offset);
+  ASSERT_EQ(0, Base()[found.offset]);
+  finger(FingerAction::Down, 2, 252, 583);
+  finger(FingerAction::Up, 2, 252, 583);
+  pump();
+  for (int i = 0; i < 100 && Base()[found.offset] == 0; i++) {
+    Iterate(1);
+  }
+  EXPECT_EQ(1, Base()[found.offset]) << "the tap did not latch the button";
+
+  // Two fingers: the right button at their centroid, never a left click.
+  finger(FingerAction::Down, 3, 240, 570);
+  finger(FingerAction::Down, 4, 264, 596);
+  pump();
+  EXPECT_EQ(2, dialog_->GetMouseState().button);
+  EXPECT_EQ(252 - 14, dialog_->GetMouseState().x);
+  finger(FingerAction::Up, 3, 240, 570);
+  finger(FingerAction::Up, 4, 264, 596);
+  pump();
+  Iterate(40);
+  EXPECT_EQ(1, Base()[found.offset]) << "a two-finger tap must not click the button";
+  screen.Destroy();
+  platform::StopVideo();
 }
 
 }  // namespace
