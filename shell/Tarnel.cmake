@@ -19,3 +19,9 @@ tarnel_add_test(shell_gui_tests SOURCES tests/TarnelGuiTest.cpp LIBS tarnel_siml
 if(TARNEL_BUILD_TESTS)
   add_dependencies(shell_gui_tests tarnel)
 endif()
+
+# Kiosk placement and the presentation scale under a private X server.
+tarnel_add_test(shell_kiosk_tests SOURCES tests/TarnelKioskTest.cpp LIBS tarnel_simlink tarnel_panels)
+if(TARNEL_BUILD_TESTS)
+  add_dependencies(shell_kiosk_tests tarnel)
+endif()
