@@ -200,7 +200,10 @@ bool StartEvents(char* error, std::size_t errorSize) {
   return true;
 }
 
-void StopVideo() { SDL_Quit(); }
+void StopVideo() {
+  gTouch.Reset();
+  SDL_Quit();
+}
 
 bool WaitEvent(Event* event, int32_t timeoutMs) {
   if (NextTouchEvent(event)) {

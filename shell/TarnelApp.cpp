@@ -45,6 +45,7 @@ void PrintHelp() {
       "Exit status: 0 closed normally, 1 start-up failed, 2 bad arguments, 3 a shared-memory\n"
       "segment was made smaller under the station.\n"
       "Keys: arrows scroll, Page Up/Page Down/Home act as wheel and right button, F1 about.\n"
+      "Touch: a tap clicks, a finger drag scrolls, a two-finger tap is the right button.\n"
       "The first left click starts the real-time loop.\n");
 }
 
