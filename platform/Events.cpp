@@ -103,8 +103,9 @@ Event Decode(const SDL_Event& in) {
       break;
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP:
-      // The mouse events SDL makes from a touch would click a second time.
-      if (in.button.which != SDL_TOUCH_MOUSEID) {
+      // The mouse events SDL or the window system make from a touch would
+      // click a second time.
+      if (in.button.which != SDL_TOUCH_MOUSEID && !gTouch.InUse(SDL_GetTicks64())) {
         const double scale = SdlWindow::ScaleOf(in.button.windowID);
         out.type = in.type == SDL_MOUSEBUTTONDOWN ? EventType::MouseDown : EventType::MouseUp;
         out.window = in.button.windowID;
@@ -114,7 +115,7 @@ Event Decode(const SDL_Event& in) {
       }
       break;
     case SDL_MOUSEMOTION:
-      if (in.motion.which != SDL_TOUCH_MOUSEID) {
+      if (in.motion.which != SDL_TOUCH_MOUSEID && !gTouch.InUse(SDL_GetTicks64())) {
         const double scale = SdlWindow::ScaleOf(in.motion.windowID);
         out.type = EventType::MouseMove;
         out.window = in.motion.windowID;

@@ -40,6 +40,7 @@ bool TouchInput::Next(Event* event) {
 
 void TouchInput::Reset() {
   state_ = State::Idle;
+  anyFinger_ = false;
   fingerCount_ = 0;
   queued_ = 0;
   head_ = 0;
@@ -60,6 +61,8 @@ void TouchInput::PressLeft() {
 }
 
 void TouchInput::FingerDown(int64_t finger, int x, int y, uint64_t nowMs, bool onlyFinger) {
+  lastFingerMs_ = nowMs;
+  anyFinger_ = true;
   if (onlyFinger && fingerCount_ > 0) {
     // Release what the lost fingers held, then start afresh.
     if (state_ == State::LeftHeld) {
@@ -98,6 +101,7 @@ void TouchInput::FingerDown(int64_t finger, int x, int y, uint64_t nowMs, bool o
 }
 
 void TouchInput::FingerMove(int64_t finger, int x, int y, uint64_t nowMs) {
+  lastFingerMs_ = nowMs;
   Tick(nowMs);
   if (finger != first_) {
     return;
@@ -111,6 +115,8 @@ void TouchInput::FingerMove(int64_t finger, int x, int y, uint64_t nowMs) {
 }
 
 void TouchInput::FingerUp(int64_t finger, int x, int y, uint64_t nowMs) {
+  lastFingerMs_ = nowMs;
+  anyFinger_ = true;
   Tick(nowMs);
   const int index = FindFinger(finger);
   if (index >= 0) {

@@ -21,6 +21,10 @@ class TouchInput {
   static constexpr uint64_t kSecondFingerMs = 120;
   static constexpr int kMoveSlop = 6;
   static constexpr int kMaxFingers = 10;
+  // Some window systems also send the touch as plain pointer events that
+  // nothing marks as made from a touch; pointer events this close to a
+  // finger are taken for those.
+  static constexpr uint64_t kPointerEchoMs = 300;
 
   // onlyFinger: the device reports this finger as its only one, so fingers
   // still counted here lost their lift (the window lost the touch).
@@ -31,6 +35,11 @@ class TouchInput {
   void Tick(uint64_t nowMs);
   // Milliseconds until Tick has something to do; -1 when nothing waits.
   int64_t MsUntilDue(uint64_t nowMs) const;
+
+  // A finger is on the screen, or one was within kPointerEchoMs.
+  bool InUse(uint64_t nowMs) const {
+    return fingerCount_ > 0 || (anyFinger_ && nowMs < lastFingerMs_ + kPointerEchoMs);
+  }
 
   // Removes the next mouse event made; false when none is queued.
   bool Next(Event* event);
@@ -54,6 +63,8 @@ class TouchInput {
   int rightX_ = 0;          // where the right button went down
   int rightY_ = 0;
   uint64_t dueMs_ = 0;      // when a waiting press becomes a left press
+  uint64_t lastFingerMs_ = 0;
+  bool anyFinger_ = false;  // lastFingerMs_ is set
   uint32_t window_ = 0;
   // A tap makes two events from one finger lift; a little room to spare.
   static constexpr int kQueueSize = 8;

@@ -90,13 +90,17 @@ TEST(TouchInput, GesturesBecomeMouseEvents) {
 
 TEST(TouchInput, LostLiftIsReleasedWhenTheDeviceHasOnlyANewFinger) {
   TouchInput touch;
+  EXPECT_FALSE(touch.InUse(0));
   touch.FingerDown(1, 10, 10, 1000);
+  EXPECT_TRUE(touch.InUse(900000)) << "a finger on the screen";
   EXPECT_EQ(static_cast<int64_t>(TouchInput::kSecondFingerMs), touch.MsUntilDue(1000));
   touch.Tick(5000);
   EXPECT_EQ(-1, touch.MsUntilDue(5000));
   touch.FingerDown(2, 30, 40, 6000, true);
   touch.FingerUp(2, 30, 40, 6050);
   EXPECT_EQ((Lines{"D L 10,10", "U L 10,10", "D L 30,40", "U L 30,40"}), Drain(touch));
+  EXPECT_TRUE(touch.InUse(6050 + TouchInput::kPointerEchoMs - 1)) << "pointer echoes of the lift";
+  EXPECT_FALSE(touch.InUse(6050 + TouchInput::kPointerEchoMs));
 }
 
 // Finger events pushed through the platform layer onto a dummy window.
@@ -138,13 +142,15 @@ TEST_F(TouchEventsTest, FingersOnAScaledWindowAndTouchMadeMouseEvents) {
   Pump();
   // Fingers at window pixels of the 400 x 300 window; events in picture pixels.
   Finger(FingerAction::Down, 7, 241, 161, 400, 300);
-  // What SDL makes from the same touch for programs without touch handling
-  // must not click a second time.
+  // What SDL or the window system make from the same touch for programs
+  // without touch handling must not click a second time.
   SDL_Event synthesised{};
   synthesised.type = SDL_MOUSEBUTTONDOWN;
   synthesised.button.which = SDL_TOUCH_MOUSEID;
   synthesised.button.button = SDL_BUTTON_LEFT;
   synthesised.button.windowID = window_.Id();
+  ASSERT_EQ(1, SDL_PushEvent(&synthesised));
+  synthesised.button.which = 0;
   ASSERT_EQ(1, SDL_PushEvent(&synthesised));
   Finger(FingerAction::Up, 7, 241, 161, 400, 300);
   Finger(FingerAction::Down, 1, 100, 100, 400, 300);
