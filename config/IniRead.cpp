@@ -184,6 +184,17 @@ void CIniRead::SetProgramFolder(const char* folder) {
   CopyBounded(programFolder_, folder != nullptr ? folder : "", sizeof programFolder_);
 }
 
+void CIniRead::ChooseDefaultFile(const char* name, const char* programFolder, char* out, std::size_t size) {
+  if (out == nullptr || size == 0) {
+    return;
+  }
+  if (platform::FileExists(name) || IsEmptyText(programFolder)) {
+    CopyBounded(out, name, size);
+    return;
+  }
+  FormatBounded(out, size, "%s%s", programFolder, name);
+}
+
 void CIniRead::WriteInt(std::size_t offset, int32_t value) { SetInt(area_ + offset, value); }
 
 bool CIniRead::GetInitData(Request& request, bool report) {

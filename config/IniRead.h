@@ -74,6 +74,11 @@ class CIniRead : public Ini_File_Reader {
   // Folder that "..\" values start from; the running program's folder unless set.
   void SetProgramFolder(const char* folder);
 
+  // The ini file to read when none is named: the name in the working folder
+  // when a file of that name is there, otherwise the name in the program
+  // folder (where the installation puts the default one).
+  static void ChooseDefaultFile(const char* name, const char* programFolder, char* out, std::size_t size);
+
   // One look-up with path completion; report writes success to the progress record.
   bool GetInitData(Request& request, bool report);
 

@@ -2,9 +2,12 @@
 
 #include <SDL.h>
 
+#include <cmath>
 #include <cstdio>
 
 #include "common/RevisionString.h"
+#include "platform/TouchInput.h"
+#include "platform/Window.h"
 #include "platform/XErrors.h"
 
 namespace platform {
@@ -40,6 +43,50 @@ MouseButton ButtonOf(Uint8 button) {
   }
 }
 
+// The touch screen's fingers, turned into mouse events (main thread only).
+TouchInput gTouch;
+
+// A window pixel in the window's picture pixels: the picture pixel that the
+// scaled presentation shows there (it samples at the window pixel's centre).
+int Unscaled(int pixels, double scale) { return static_cast<int>(std::floor((pixels + 0.5) / scale)); }
+
+// Feeds a finger to the touch state in the window's picture pixels. Finger
+// positions are fractions of the window; a finger of no window of ours goes
+// to the window with the keyboard focus.
+void Touch(const SDL_TouchFingerEvent& finger) {
+  if (finger.touchId == SDL_MOUSE_TOUCHID) {
+    return;  // made by SDL from the mouse, which is handled as a mouse
+  }
+  SDL_Window* window = finger.windowID != 0 ? SDL_GetWindowFromID(finger.windowID) : SDL_GetKeyboardFocus();
+  if (window == nullptr) {
+    return;
+  }
+  int width = 0;
+  int height = 0;
+  SDL_GetWindowSize(window, &width, &height);
+  const double scale = SdlWindow::ScaleOf(SDL_GetWindowID(window));
+  auto fraction = [](float value) { return value >= 0.0f ? (value <= 1.0f ? value : 1.0f) : 0.0f; };  // NaN: 0
+  auto pixel = [&](float value, int size) {
+    const int at = static_cast<int>(fraction(value) * size);
+    return Unscaled(at < size ? at : size - 1, scale);
+  };
+  const int x = pixel(finger.x, width);
+  const int y = pixel(finger.y, height);
+  const uint64_t now = SDL_GetTicks64();
+  gTouch.SetWindow(SDL_GetWindowID(window));
+  switch (finger.type) {
+    case SDL_FINGERDOWN:
+      gTouch.FingerDown(finger.fingerId, x, y, now, SDL_GetNumTouchFingers(finger.touchId) == 1);
+      break;
+    case SDL_FINGERMOTION:
+      gTouch.FingerMove(finger.fingerId, x, y, now);
+      break;
+    default:
+      gTouch.FingerUp(finger.fingerId, x, y, now);
+      break;
+  }
+}
+
 Event Decode(const SDL_Event& in) {
   Event out;
   switch (in.type) {
@@ -57,19 +104,30 @@ Event Decode(const SDL_Event& in) {
       break;
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP:
-      out.type = in.type == SDL_MOUSEBUTTONDOWN ? EventType::MouseDown : EventType::MouseUp;
-      out.window = in.button.windowID;
-      out.button = ButtonOf(in.button.button);
-      out.x = in.button.x;
-      out.y = in.button.y;
+      // The mouse events SDL or the window system make from a touch would
+      // click a second time.
+      if (in.button.which != SDL_TOUCH_MOUSEID && !gTouch.InUse(SDL_GetTicks64())) {
+        const double scale = SdlWindow::ScaleOf(in.button.windowID);
+        out.type = in.type == SDL_MOUSEBUTTONDOWN ? EventType::MouseDown : EventType::MouseUp;
+        out.window = in.button.windowID;
+        out.button = ButtonOf(in.button.button);
+        out.x = Unscaled(in.button.x, scale);
+        out.y = Unscaled(in.button.y, scale);
+      }
       break;
     case SDL_MOUSEMOTION:
-      out.type = EventType::MouseMove;
-      out.window = in.motion.windowID;
-      out.x = in.motion.x;
-      out.y = in.motion.y;
+      if (in.motion.which != SDL_TOUCH_MOUSEID && !gTouch.InUse(SDL_GetTicks64())) {
+        const double scale = SdlWindow::ScaleOf(in.motion.windowID);
+        out.type = EventType::MouseMove;
+        out.window = in.motion.windowID;
+        out.x = Unscaled(in.motion.x, scale);
+        out.y = Unscaled(in.motion.y, scale);
+      }
       break;
     case SDL_MOUSEWHEEL:
+      if (in.wheel.which == SDL_TOUCH_MOUSEID) {
+        break;
+      }
       // A sideways wheel is not a wheel turn.
       if (in.wheel.y != 0) {
         out.type = EventType::Wheel;
@@ -84,6 +142,11 @@ Event Decode(const SDL_Event& in) {
       out.key = KeyOf(in.key.keysym.sym);
       out.repeat = in.key.repeat != 0;
       break;
+    case SDL_FINGERDOWN:
+    case SDL_FINGERMOTION:
+    case SDL_FINGERUP:
+      Touch(in.tfinger);
+      break;
     case SDL_USEREVENT:
       out.type = EventType::Wake;
       out.data = static_cast<int64_t>(reinterpret_cast<intptr_t>(in.user.data1));
@@ -94,6 +157,22 @@ Event Decode(const SDL_Event& in) {
   return out;
 }
 
+// The next mouse event made from the fingers, if one is due.
+bool NextTouchEvent(Event* event) {
+  gTouch.Tick(SDL_GetTicks64());
+  return gTouch.Next(event);
+}
+
+// Decodes an event; a finger's event gives the mouse event it made, if any.
+void Deliver(const SDL_Event& in, Event* event) {
+  Event decoded = Decode(in);
+  if (decoded.type == EventType::None) {
+    gTouch.Next(&decoded);
+  }
+  if (event != nullptr) {
+    *event = decoded;
+  }
+}
 
 }  // namespace
 
@@ -123,29 +202,58 @@ bool StartEvents(char* error, std::size_t errorSize) {
   return true;
 }
 
-void StopVideo() { SDL_Quit(); }
+void StopVideo() {
+  gTouch.Reset();
+  SDL_Quit();
+}
 
 bool WaitEvent(Event* event, int32_t timeoutMs) {
+  if (NextTouchEvent(event)) {
+    return true;
+  }
+  // A waiting finger becomes a press in time even when nothing else comes.
+  const int64_t due = gTouch.MsUntilDue(SDL_GetTicks64());
+  if (due >= 0 && (timeoutMs < 0 || due < timeoutMs)) {
+    timeoutMs = static_cast<int32_t>(due);
+  }
   SDL_Event in;
   const int got = timeoutMs < 0 ? SDL_WaitEvent(&in) : SDL_WaitEventTimeout(&in, timeoutMs);
   if (got == 0) {
-    return false;
+    return NextTouchEvent(event);
   }
-  if (event != nullptr) {
-    *event = Decode(in);
-  }
+  Deliver(in, event);
   return true;
 }
 
 bool PollEvent(Event* event) {
+  if (NextTouchEvent(event)) {
+    return true;
+  }
   SDL_Event in;
   if (SDL_PollEvent(&in) == 0) {
     return false;
   }
-  if (event != nullptr) {
-    *event = Decode(in);
-  }
+  Deliver(in, event);
   return true;
+}
+
+int64_t PendingInputDueMs() {
+  if (gTouch.HasQueued()) {
+    return 0;
+  }
+  return gTouch.MsUntilDue(SDL_GetTicks64());
+}
+
+bool PostFinger(FingerAction action, int64_t finger, float x, float y, uint32_t window) {
+  SDL_Event touch{};
+  touch.type = action == FingerAction::Down ? SDL_FINGERDOWN : (action == FingerAction::Up ? SDL_FINGERUP : SDL_FINGERMOTION);
+  touch.tfinger.touchId = 1;
+  touch.tfinger.fingerId = finger;
+  touch.tfinger.x = x;
+  touch.tfinger.y = y;
+  touch.tfinger.pressure = action == FingerAction::Up ? 0.0f : 1.0f;
+  touch.tfinger.windowID = window;
+  return SDL_PushEvent(&touch) == 1;
 }
 
 bool PostQuit() {

@@ -61,6 +61,19 @@ bool PollEvent(Event* event);
 bool PostQuit();
 // Queues a Wake event carrying data; may be called from any thread.
 bool PostWake(int64_t data);
+
+// Touch screens: a tap is a left click at its point, a finger held or dragged
+// holds the left button, a two-finger tap is a right click at the fingers'
+// centroid (see TouchInput.h). The mouse events the window system makes from
+// a touch are dropped, so a tap never clicks twice: those marked as made from
+// a touch, and any while a finger is on the screen or just lifted.
+enum class FingerAction { Down, Move, Up };
+// Queues a finger event as a touch screen delivers it: x and y are fractions
+// (0..1) of the window's width and height; window as in Event::window.
+bool PostFinger(FingerAction action, int64_t finger, float x, float y, uint32_t window);
+// Milliseconds until input made from the fingers is due that the window
+// system's queue does not hold (0: now); -1 when none waits.
+int64_t PendingInputDueMs();
 // Milliseconds since the display was opened.
 uint64_t Ticks();
 

@@ -2,12 +2,37 @@
 
 #include <SDL.h>
 
+#include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <cstdlib>
 
 namespace platform {
 
 namespace {
+
+// Names the presentation scale among the window's data, for the event decoder.
+constexpr char kScaleData[] = "tarnel.scale";
+
+// A picture-pixel size from a window-system one, at least 1.
+int PictureSize(int pixels, double scale) {
+  const int size = static_cast<int>(pixels / scale);
+  return size > 0 ? size : 1;
+}
+
+// Reads a decimal number, after a '+' when offset; false when there is none.
+bool ReadNumber(const char*& p, bool offset, long* value) {
+  if (offset && *p++ != '+') {
+    return false;
+  }
+  if (*p < '0' || *p > '9') {
+    return false;
+  }
+  char* end = nullptr;
+  *value = std::strtol(p, &end, 10);
+  p = end;
+  return *value < 100000;
+}
 
 // The opaque handles of Window.h and Graphics.h are SDL's window and surface.
 SDL_Window* Sdl(NativeWindow* window) { return reinterpret_cast<SDL_Window*>(window); }
@@ -21,24 +46,91 @@ constexpr int kOutlineWidth = 2;
 
 }  // namespace
 
+bool ParseGeometry(const char* text, WindowPlacement* placement) {
+  if (text == nullptr || placement == nullptr) {
+    return false;
+  }
+  WindowPlacement read = *placement;
+  const char* p = text;
+  long value = 0;
+  if (*p != '+') {
+    long width = 0;
+    if (!ReadNumber(p, false, &width) || *p++ != 'x' || !ReadNumber(p, false, &value) || width < 1 ||
+        value < 1) {
+      return false;
+    }
+    read.fixedSize = true;
+    read.width = static_cast<int>(width);
+    read.height = static_cast<int>(value);
+  }
+  if (*p != '\0') {
+    long x = 0;
+    if (!ReadNumber(p, true, &x) || !ReadNumber(p, true, &value) || *p != '\0') {
+      return false;
+    }
+    read.x = static_cast<int>(x);
+    read.y = static_cast<int>(value);
+  }
+  *placement = read;
+  return true;
+}
+
+double SdlWindow::ScaleOf(uint32_t windowId) {
+  SDL_Window* window = windowId != 0 ? SDL_GetWindowFromID(windowId) : nullptr;
+  const auto* scale = window != nullptr ? static_cast<const double*>(SDL_GetWindowData(window, kScaleData)) : nullptr;
+  return scale != nullptr ? *scale : 1.0;
+}
+
 SdlWindow::~SdlWindow() { Destroy(); }
 
 bool SdlWindow::Create(const char* title, int clientWidth, int clientHeight, char* error, std::size_t errorSize,
-                       Frame frame) {
+                       Frame frame, const WindowPlacement& placement) {
   Destroy();
+  auto fail = [&](const char* format, auto... values) {
+    if (error != nullptr && errorSize > 0) {
+      std::snprintf(error, errorSize, format, values...);
+    }
+    return false;
+  };
+  const int displays = SDL_GetNumVideoDisplays();
+  if (placement.display < 0 || placement.display >= displays) {
+    return fail("there is no monitor %d: the display has %d (numbered from 0)", placement.display, displays);
+  }
+  SDL_Rect monitor{0, 0, 0, 0};
+  if (SDL_GetDisplayBounds(placement.display, &monitor) != 0) {
+    return fail("monitor %d: %s", placement.display, SDL_GetError());
+  }
+  // NaN and out-of-range scales are refused by the caller; here they are 1.
+  const bool scaleUsable = placement.scale >= WindowPlacement::kMinScale && placement.scale <= WindowPlacement::kMaxScale;
+  scale_ = scaleUsable ? placement.scale : 1.0;
+  int width = static_cast<int>(std::lround(clientWidth * scale_));
+  int height = static_cast<int>(std::lround(clientHeight * scale_));
+  if (placement.fixedSize) {
+    width = placement.width;
+    height = placement.height;
+  }
+  int x = monitor.x + placement.x;
+  int y = monitor.y + placement.y;
+  Uint32 flags = SDL_WINDOW_SHOWN | (frame == Frame::Sizable ? SDL_WINDOW_RESIZABLE : 0);
+  if (placement.fullscreen) {
+    // Made at the monitor's place and size, so that it covers the monitor
+    // even where no window manager handles the full-screen request.
+    flags |= SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_BORDERLESS;
+    x = monitor.x;
+    y = monitor.y;
+    width = monitor.w;
+    height = monitor.h;
+  }
   // The window surface is a plain software framebuffer. An accelerated one
   // makes SDL recreate the window when the surface is first used, which loses
   // the events sent to the first window.
   SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
-  const Uint32 flags = SDL_WINDOW_SHOWN | (frame == Frame::Sizable ? SDL_WINDOW_RESIZABLE : 0);
-  SDL_Window* created = SDL_CreateWindow(title != nullptr ? title : "", 0, 0, clientWidth, clientHeight, flags);
+  SDL_Window* created = SDL_CreateWindow(title != nullptr ? title : "", x, y, width, height, flags);
   window_ = reinterpret_cast<NativeWindow*>(created);
   if (created == nullptr) {
-    if (error != nullptr && errorSize > 0) {
-      std::snprintf(error, errorSize, "SDL_CreateWindow: %s", SDL_GetError());
-    }
-    return false;
+    return fail("SDL_CreateWindow: %s", SDL_GetError());
   }
+  SDL_SetWindowData(created, kScaleData, &scale_);
   SDL_GetWindowSurface(created);
   return true;
 }
@@ -65,6 +157,10 @@ void SdlWindow::SetIcon(const Bitmap& icon) {
 uint32_t SdlWindow::Id() const { return window_ != nullptr ? SDL_GetWindowID(Sdl(window_)) : 0; }
 
 void SdlWindow::Destroy() {
+  if (scaled_ != nullptr) {
+    SDL_FreeSurface(Sdl(scaled_));
+    scaled_ = nullptr;
+  }
   if (window_ != nullptr) {
     SDL_DestroyWindow(Sdl(window_));
     window_ = nullptr;
@@ -113,6 +209,8 @@ Rect SdlWindow::GetWindowRect() const {
   int h = 0;
   SDL_GetWindowPosition(Sdl(window_), &x, &y);
   SDL_GetWindowSize(Sdl(window_), &w, &h);
+  w = PictureSize(w, scale_);
+  h = PictureSize(h, scale_);
   int top = 0;
   int left = 0;
   int bottom = 0;
@@ -131,6 +229,8 @@ Rect SdlWindow::GetClientRect() const {
   Rect rect;
   if (window_ != nullptr) {
     SDL_GetWindowSize(Sdl(window_), &rect.right, &rect.bottom);
+    rect.right = PictureSize(rect.right, scale_);
+    rect.bottom = PictureSize(rect.bottom, scale_);
   }
   return rect;
 }
@@ -157,7 +257,7 @@ void SdlWindow::ShowPicture(const DrawSurface& picture, const Rect& source, int 
   if (window_ == nullptr) {
     return;
   }
-  SDL_Surface* target = SDL_GetWindowSurface(Sdl(window_));
+  SDL_Surface* target = Sdl(DrawTarget());
   if (target == nullptr) {
     return;
   }
@@ -182,6 +282,41 @@ void SdlWindow::ShowPicture(const DrawSurface& picture, const Rect& source, int 
   }
   // While an overlay is on, the whole client area is presented.
   DrawOverlay(reinterpret_cast<NativeSurface*>(target));
+  Present();
+}
+
+NativeSurface* SdlWindow::DrawTarget() {
+  SDL_Surface* shown = SDL_GetWindowSurface(Sdl(window_));
+  if (shown == nullptr || scale_ == 1.0) {
+    return reinterpret_cast<NativeSurface*>(shown);
+  }
+  const int width = PictureSize(shown->w, scale_);
+  const int height = PictureSize(shown->h, scale_);
+  if (scaled_ == nullptr || Sdl(scaled_)->w != width || Sdl(scaled_)->h != height) {
+    if (scaled_ != nullptr) {
+      SDL_FreeSurface(Sdl(scaled_));
+    }
+    // Made again only when the window's size changes.
+    scaled_ = reinterpret_cast<NativeSurface*>(SDL_CreateRGBSurfaceWithFormat(0, width, height, 32, shown->format->format));
+  }
+  return scaled_;
+}
+
+void SdlWindow::Present() {
+  SDL_Surface* shown = SDL_GetWindowSurface(Sdl(window_));
+  if (shown != nullptr && scaled_ != nullptr && scale_ != 1.0) {
+    // Stretched to the picture's size times the scale, sampling at each
+    // window pixel's centre, as the event decoder maps the pointer back.
+    SDL_Surface* source = Sdl(scaled_);
+    SDL_Rect dest{0, 0, static_cast<int>(std::lround(source->w * scale_)), static_cast<int>(std::lround(source->h * scale_))};
+    SDL_BlitScaled(source, nullptr, shown, &dest);
+    const SDL_Rect rest[] = {{dest.w, 0, shown->w - dest.w, shown->h}, {0, dest.h, shown->w, shown->h - dest.h}};
+    for (const SDL_Rect& strip : rest) {
+      if (strip.w > 0 && strip.h > 0) {
+        SDL_FillRect(shown, &strip, SDL_MapRGB(shown->format, 0, 0, 0));
+      }
+    }
+  }
   SDL_UpdateWindowSurface(Sdl(window_));
 }
 

@@ -40,7 +40,8 @@ class WindowPort {
   virtual bool IsMinimisedOrHidden() const = 0;
   // Outer rectangle (frame included) in screen coordinates.
   virtual Rect GetWindowRect() const = 0;
-  // Client area: 0, 0, width, height.
+  // Client area: 0, 0, width, height (in picture pixels: the window's size
+  // divided by the presentation scale; likewise the outer rectangle's size).
   virtual Rect GetClientRect() const = 0;
   // Width of the sizing frame (0 when the window has none).
   virtual int GetFrameWidth() const = 0;
@@ -55,18 +56,44 @@ class WindowPort {
   virtual void SetOverlay(const WindowOverlay& overlay) { (void)overlay; }
 };
 
+// Where a window goes and how it shows its picture: a monitor, full-screen or
+// at a fixed place, and a presentation scale for high-density screens.
+struct WindowPlacement {
+  static constexpr double kMinScale = 0.25;
+  static constexpr double kMaxScale = 8.0;
+  int display = 0;          // monitor number, 0 the first
+  bool fullscreen = false;  // cover the monitor at its own resolution
+  bool fixedSize = false;   // width and height below give the window's size
+  int width = 0;            // screen pixels
+  int height = 0;
+  int x = 0;                // top-left corner, from the monitor's top-left
+  int y = 0;
+  // The picture is shown this many times larger; the window's client area
+  // and every pointer position stay in picture pixels.
+  double scale = 1.0;
+};
+
+// Reads "WxH+X+Y" (or "WxH", or "+X+Y") into the placement. False, the
+// placement unchanged, when the text is not one.
+bool ParseGeometry(const char* text, WindowPlacement* placement);
+
 class SdlWindow final : public WindowPort {
  public:
   enum class Frame { Sizable, Fixed };
+
+  // The presentation scale of one of the program's windows; 1 for any other.
+  static double ScaleOf(uint32_t windowId);
 
   SdlWindow() = default;
   ~SdlWindow() override;
   SdlWindow(const SdlWindow&) = delete;
   SdlWindow& operator=(const SdlWindow&) = delete;
 
-  // A window of the client size at the screen's top-left corner.
+  // A window of the client size (picture pixels) at the first monitor's
+  // top-left corner, or as the placement says. False with the reason when
+  // the window or the monitor asked for does not exist.
   bool Create(const char* title, int clientWidth, int clientHeight, char* error, std::size_t errorSize,
-              Frame frame = Frame::Sizable);
+              Frame frame = Frame::Sizable, const WindowPlacement& placement = WindowPlacement{});
   // Sets the window icon from a .bmp file; false when it cannot be loaded.
   bool SetIconFromFile(const char* path);
   void SetIcon(const Bitmap& icon);
@@ -91,14 +118,20 @@ class SdlWindow final : public WindowPort {
   void DrawOverlay(NativeSurface* target);
   // Draws one text on a dark band at x, y of the target.
   void DrawBand(NativeSurface* target, const char* text, int x, int y, int width);
+  // The surface the picture is drawn on: the window's own at scale 1,
+  // otherwise one in picture pixels that Present enlarges onto the window.
+  NativeSurface* DrawTarget();
+  void Present();
 
-  NativeWindow* window_ = nullptr;
   WindowOverlay overlay_;
   // The overlay's font and the canvas its bands are drawn on: made when a
   // text is first shown (a font that cannot be opened is not tried again).
   TextFont font_;
   bool fontTried_ = false;
   DrawSurface band_;
+  NativeWindow* window_ = nullptr;
+  double scale_ = 1.0;
+  NativeSurface* scaled_ = nullptr;
 };
 
 }  // namespace platform

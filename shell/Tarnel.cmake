@@ -8,7 +8,6 @@ target_link_libraries(tarnel_shell PUBLIC tarnel_shell_loop tarnel_panels tarnel
 
 add_executable(tarnel main.cpp)
 target_link_libraries(tarnel PRIVATE tarnel_shell)
-install(TARGETS tarnel RUNTIME DESTINATION bin)
 
 tarnel_add_test(shell_dialog_tests SOURCES tests/TarnelDlgTest.cpp LIBS tarnel_shell)
 if(TARNEL_BUILD_TESTS AND TARGET tarnel_art)
@@ -19,4 +18,10 @@ endif()
 tarnel_add_test(shell_gui_tests SOURCES tests/TarnelGuiTest.cpp LIBS tarnel_simlink tarnel_panels)
 if(TARNEL_BUILD_TESTS)
   add_dependencies(shell_gui_tests tarnel tarnel-demo-sim)
+endif()
+
+# Kiosk placement and the presentation scale under a private X server.
+tarnel_add_test(shell_kiosk_tests SOURCES tests/TarnelKioskTest.cpp LIBS tarnel_simlink tarnel_panels)
+if(TARNEL_BUILD_TESTS)
+  add_dependencies(shell_kiosk_tests tarnel)
 endif()

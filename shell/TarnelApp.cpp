@@ -4,11 +4,13 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <new>
 
 #include "common/RevisionString.h"
 #include "common/TextFcns.h"
+#include "config/IniRead.h"
 #include "platform/Events.h"
 #include "platform/FilePath.h"
 #include "platform/Window.h"
@@ -23,10 +25,18 @@ RevisionLines gRevisions("%Z% TarnelApp QX_P_0077_02 TarnelApp.cpp $Revision: 1.
 void PrintHelp() {
   std::printf(
       "Usage: tarnel [--ini PATH] [--autostart] [--inspect] [--stats]\n"
+      "              [--fullscreen] [--display N] [--scale F] [--geometry WxH+X+Y]\n"
       "The overhead-panel station. Shows the overhead panel picture and exchanges\n"
       "control positions, lamps and displays with the simulation through shared memory.\n"
       "\n"
-      "  --ini PATH   program ini file to read (default: Tarnel.ini in the working folder)\n"
+      "  --ini PATH   program ini file to read (default: Tarnel.ini in the working folder,\n"
+      "               else the one beside the program)\n"
+      "  --fullscreen cover the whole monitor\n"
+      "  --display N  open on monitor N (0 the first)\n"
+      "  --scale F    show the picture F times larger (0.25 to 8), e.g. 2 on a high-density\n"
+      "               screen; clicks still hit the controls under the pointer\n"
+      "  --geometry WxH+X+Y  window of W x H screen pixels at X, Y from the monitor's top-left\n"
+      "               corner (WxH or +X+Y alone also do)\n"
       "  --stats      on exit, print the real-time loop's figures on stderr\n"
       "  --autostart  start the real-time loop at once, without the first click\n"
       "  --inspect    start in inspect mode (F2 toggles it): the status line names\n"
@@ -40,6 +50,7 @@ void PrintHelp() {
       "segment was made smaller under the station.\n"
       "Keys: arrows scroll, Page Up/Page Down/Home act as wheel and right button, F1 about,\n"
       "F2 inspect mode.\n"
+      "Touch: a tap clicks, a finger drag scrolls, a two-finger tap is the right button.\n"
       "Without --autostart, the first left click starts the real-time loop.\n");
 }
 
@@ -55,10 +66,11 @@ CTarnelDlg& Dialog() {
 
 int CTarnelApp::Run(int argc, char** argv) {
   gRevisions.RegisterOnce();
-  const char* iniFile = CTarnelDlg::kDefaultIniFile;
+  const char* iniFile = nullptr;
   bool stats = false;
   bool autostart = false;
   bool inspect = false;
+  platform::WindowPlacement placement;
   for (int i = 1; i < argc; i++) {
     if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
       PrintHelp();
@@ -84,8 +96,48 @@ int CTarnelApp::Run(int argc, char** argv) {
       iniFile = argv[++i];
       continue;
     }
+    if (std::strcmp(argv[i], "--fullscreen") == 0) {
+      placement.fullscreen = true;
+      continue;
+    }
+    if (std::strcmp(argv[i], "--display") == 0 && i + 1 < argc) {
+      char* end = nullptr;
+      const long display = std::strtol(argv[++i], &end, 10);
+      if (end == argv[i] || *end != '\0' || display < 0 || display > 63) {
+        std::fprintf(stderr, "tarnel: --display wants a monitor number from 0, not '%s'\n", argv[i]);
+        return 2;
+      }
+      placement.display = static_cast<int>(display);
+      continue;
+    }
+    if (std::strcmp(argv[i], "--scale") == 0 && i + 1 < argc) {
+      char* end = nullptr;
+      const double scale = std::strtod(argv[++i], &end);
+      if (end == argv[i] || *end != '\0' || !(scale >= platform::WindowPlacement::kMinScale) ||
+          !(scale <= platform::WindowPlacement::kMaxScale)) {
+        std::fprintf(stderr, "tarnel: --scale wants a number from 0.25 to 8, not '%s'\n", argv[i]);
+        return 2;
+      }
+      placement.scale = scale;
+      continue;
+    }
+    if (std::strcmp(argv[i], "--geometry") == 0 && i + 1 < argc) {
+      if (!platform::ParseGeometry(argv[++i], &placement)) {
+        std::fprintf(stderr, "tarnel: --geometry wants WxH+X+Y (e.g. 1280x800+0+0), not '%s'\n", argv[i]);
+        return 2;
+      }
+      continue;
+    }
     std::fprintf(stderr, "tarnel: unknown argument '%s' (see --help)\n", argv[i]);
     return 2;
+  }
+
+  // Without --ini, an installed station started from anywhere still finds
+  // the default ini beside the program.
+  char defaultIni[4096];
+  if (iniFile == nullptr) {
+    CIniRead::ChooseDefaultFile(CTarnelDlg::kDefaultIniFile, platform::ProgramFolder(), defaultIni, sizeof defaultIni);
+    iniFile = defaultIni;
   }
 
   char error[512];
@@ -105,7 +157,8 @@ int CTarnelApp::Run(int argc, char** argv) {
   int status = 1;
   {
     platform::SdlWindow window;
-    if (!window.Create("Tarnel", CTarnelDlg::kClientWidth, CTarnelDlg::kClientHeight, error, sizeof error)) {
+    if (!window.Create("Tarnel", CTarnelDlg::kClientWidth, CTarnelDlg::kClientHeight, error, sizeof error,
+                       platform::SdlWindow::Frame::Sizable, placement)) {
       std::fprintf(stderr, "tarnel: %s\n", error);
       platform::StopVideo();
       return 1;

@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <climits>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <utility>
 #include <vector>
@@ -302,6 +305,31 @@ TEST_F(IniReadTest, MissingSectionsAndGarbage) {
   EXPECT_TRUE(lenient.ReadIniFile(0));
   EXPECT_TRUE(lenient.LayoutFlag());
   EXPECT_FALSE(lenient.DontAsk());
+}
+
+// Without --ini: the working folder's Tarnel.ini when there is one, else the
+// program folder's, so an installed station started anywhere finds its own.
+TEST(IniReadDefaultFile, WorkingFolderFirstThenProgramFolder) {
+  TempFolder dir;
+  const std::string work = dir.File("work");
+  const std::string program = dir.File("program") + "/";
+  std::filesystem::create_directories(work);
+  std::filesystem::create_directories(program);
+  char previous[4096];
+  ASSERT_NE(nullptr, ::getcwd(previous, sizeof previous));
+  ASSERT_EQ(0, ::chdir(work.c_str()));
+  char chosen[4096];
+  CIniRead::ChooseDefaultFile("Tarnel.ini", program.c_str(), chosen, sizeof chosen);
+  EXPECT_EQ(program + "Tarnel.ini", chosen) << "neither exists: the program folder's is named";
+  dir.Write("work/Tarnel.ini", "[FILES]\n");
+  CIniRead::ChooseDefaultFile("Tarnel.ini", program.c_str(), chosen, sizeof chosen);
+  EXPECT_STREQ("Tarnel.ini", chosen);
+  CIniRead::ChooseDefaultFile("Other.ini", "", chosen, sizeof chosen);
+  EXPECT_STREQ("Other.ini", chosen) << "no program folder known";
+  char tiny[8];
+  ASSERT_EQ(0, ::chdir(previous));
+  CIniRead::ChooseDefaultFile("Tarnel.ini", program.c_str(), tiny, sizeof tiny);
+  EXPECT_EQ(7u, std::strlen(tiny)) << "cut to the buffer";
 }
 
 }  // namespace

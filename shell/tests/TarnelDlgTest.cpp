@@ -13,6 +13,7 @@
 
 #include "banner/BannerRecord.h"
 #include "config/IniRead.h"
+#include "panels/PanelInterface.h"
 #include "platform/Graphics.h"
 #include "tests/support/ShmTestPrefix.h"
 
@@ -420,6 +421,60 @@ TEST_F(TarnelDlgTest, StartHintUntilTheLoopAndInspectStatusForTheControlUnderThe
   EXPECT_FALSE(window_.overlay.outlined);
   dialog_->OnKeyDown(platform::Key::F2, false);
   EXPECT_TRUE(window_.overlay.IsEmpty());
+}
+
+// Fingers through the platform layer: a drag scrolls as the left button does,
+// and a tap latches an oxygen button.
+TEST_F(TarnelDlgTest, FingerDragScrollsAndATapLatchesAnOxygenButton) {
+  ASSERT_TRUE(Start(picture_));
+  dialog_->ReadWindowRect();
+  Iterate(20);  // the loop is not started by the first press
+  char error[256];
+  ASSERT_TRUE(platform::StartVideo(true, error, sizeof error)) << error;
+  // The touch screen's window: finger fractions become its pixels.
+  platform::SdlWindow screen;
+  ASSERT_TRUE(screen.Create("touch", CTarnelDlg::kClientWidth, CTarnelDlg::kClientHeight, error, sizeof error));
+  auto finger = [&](platform::FingerAction action, int64_t id, int x, int y) {
+    ASSERT_TRUE(platform::PostFinger(action, id, (x + 0.5f) / CTarnelDlg::kClientWidth,
+                                     (y + 0.5f) / CTarnelDlg::kClientHeight, screen.Id()));
+  };
+  auto pump = [&] {
+    platform::Event event;
+    while (platform::PollEvent(&event)) {
+      dialog_->HandleEvent(event);
+    }
+  };
+  using platform::FingerAction;
+  finger(FingerAction::Down, 1, 400, 700);
+  finger(FingerAction::Move, 1, 400, 550);
+  finger(FingerAction::Move, 1, 400, 400);
+  finger(FingerAction::Up, 1, 400, 400);
+  pump();
+  EXPECT_EQ(5 + 300, dialog_->GetScrollY());
+  EXPECT_EQ(0, dialog_->GetMouseState().button);
+
+  // Oxygen button 3 lies at picture (833, 875): client (242, 573) with the
+  // view at (605, 305) and its origin at (14, 3).
+  const PanelFacts* oxygen = FindPanelFacts("oxygen");
+  ASSERT_NE(nullptr, oxygen);
+  uint32_t output = 0;
+  VisitPanelFields(*oxygen, kLayoutA330, -1, [](const InterfaceField& field, void* context) {
+    if (std::strcmp(field.name, "button 3 position") == 0) {
+      *static_cast<uint32_t*>(context) = field.offset;
+    }
+    return true;
+  }, &output);
+  ASSERT_NE(0u, output);
+  ASSERT_EQ(0, Base()[output]);
+  finger(FingerAction::Down, 2, 252, 583);
+  finger(FingerAction::Up, 2, 252, 583);
+  pump();
+  for (int i = 0; i < 100 && Base()[output] == 0; i++) {
+    Iterate(1);
+  }
+  EXPECT_EQ(1, Base()[output]) << "the tap did not latch the button";
+  screen.Destroy();
+  platform::StopVideo();
 }
 
 }  // namespace

@@ -167,7 +167,8 @@ class ChildProcess {
 // a display.
 class PrivateXServer {
  public:
-  bool Start(const std::string& xvfb) {
+  // screen: the one screen's WIDTHxHEIGHTxDEPTH.
+  bool Start(const std::string& xvfb, const std::string& screen = "1024x768x24") {
     display_.clear();
     int fds[2];
     if (::pipe2(fds, O_CLOEXEC) != 0) {
@@ -177,7 +178,7 @@ class PrivateXServer {
     // dup2 onto 3 always makes a fresh descriptor without close-on-exec.
     const int writeEnd = ::fcntl(fds[1], F_DUPFD_CLOEXEC, 10);
     ::close(fds[1]);
-    const bool started = writeEnd >= 0 && server_.Start({xvfb, "-displayfd", "3", "-screen", "0", "1024x768x24",
+    const bool started = writeEnd >= 0 && server_.Start({xvfb, "-displayfd", "3", "-screen", "0", screen,
                                                          "-nolisten", "tcp"},
                                                         {}, "/dev/null", "", writeEnd);
     if (writeEnd >= 0) {
