@@ -62,9 +62,11 @@ case "${1:-}" in
              share/icons/hicolor/scalable/apps/tarnel.svg lib/systemd/user/tarnel.service; do
       [ -e "$root/$f" ] || fail "missing after install: /usr/$f"
     done
-    if [ -x "$build/bin/tarnel-demo-sim" ]; then
-      [ -x "$root/bin/tarnel-demo-sim" ] || fail "the demo simulation was built but not installed"
-    fi
+    for program in tarnel-demo-sim tarnel-bridge; do
+      if [ -x "$build/bin/$program" ]; then
+        [ -x "$root/bin/$program" ] || fail "$program was built but not installed"
+      fi
+    done
     [ -L "$root/bin/tarnel" ] || fail "/usr/bin/tarnel is not a link"
     [ "$(readlink "$root/bin/tarnel")" = "../lib/tarnel/bin/tarnel" ] || fail "/usr/bin/tarnel points elsewhere"
     grep -q '^ExecStart=tarnel --autostart ' "$root/lib/systemd/user/tarnel.service" || fail "unit does not start tarnel"
