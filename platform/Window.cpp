@@ -4,6 +4,8 @@
 
 #include <cstdio>
 
+#include "platform/ViewCopy.h"
+
 namespace platform {
 
 namespace {
@@ -153,26 +155,32 @@ void SdlWindow::ShowPicture(const DrawSurface& picture, const Rect& source, int 
   if (target == nullptr) {
     return;
   }
-  // The picture covers dest .. dest + the part of the source that lies on it;
-  // only the strips around that are filled, so the picture never flickers.
-  const int shownRight = destX + (source.right < picture.Width() ? source.right : picture.Width()) - source.left;
-  const int shownBottom = destY + (source.bottom < picture.Height() ? source.bottom : picture.Height()) - source.top;
-  const Uint32 fill = SDL_MapRGB(target->format, (background >> 16) & 0xFF, (background >> 8) & 0xFF, background & 0xFF);
-  const SDL_Rect strips[] = {{0, 0, destX, target->h},
-                             {0, 0, target->w, destY},
-                             {shownRight, 0, target->w - shownRight, target->h},
-                             {0, shownBottom, target->w, target->h - shownBottom}};
-  for (const SDL_Rect& strip : strips) {
-    if (strip.w > 0 && strip.h > 0) {
-      SDL_FillRect(target, &strip, fill);
-    }
-  }
-  if (picture.IsValid()) {
-    SDL_Rect src{source.left, source.top, source.Width(), source.Height()};
-    SDL_Rect dest{destX, destY, source.Width(), source.Height()};
-    SDL_BlitSurface(Sdl(picture.Native()), &src, target, &dest);
-  }
+  CopyView(target, picture, source, destX, destY, background);
   SDL_UpdateWindowSurface(Sdl(window_));
+  shownOn_ = target;
+  shownWidth_ = target->w;
+  shownHeight_ = target->h;
+  shownBackground_ = background;
+}
+
+void SdlWindow::ShowPictureParts(const DrawSurface& picture, const Rect& source, int destX, int destY,
+                                 const Rect* parts, int count) {
+  if (window_ == nullptr || count <= 0) {
+    return;
+  }
+  SDL_Surface* target = SDL_GetWindowSurface(Sdl(window_));
+  if (target == nullptr) {
+    return;
+  }
+  if (target != shownOn_ || target->w != shownWidth_ || target->h != shownHeight_ || count > DamageList::kCapacity) {
+    ShowPicture(picture, source, destX, destY, shownBackground_);
+    return;
+  }
+  SDL_Rect changed[DamageList::kCapacity];
+  const int shown = CopyViewParts(target, picture, source, destX, destY, parts, count, changed);
+  if (shown > 0) {
+    SDL_UpdateWindowSurfaceRects(Sdl(window_), changed, shown);
+  }
 }
 
 }  // namespace platform

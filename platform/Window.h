@@ -37,6 +37,13 @@ class WindowPort {
   // colour (0xRRGGBB) and shows the result.
   virtual void ShowPicture(const DrawSurface& picture, const Rect& source, int destX, int destY,
                            uint32_t background) = 0;
+  // Copies and shows only the parts (picture coordinates) of the source
+  // rectangle, placed as ShowPicture places them. For a picture shown with
+  // the same source and place before, whose pixels changed only inside the
+  // parts: the window then shows what ShowPicture would. A window that lost
+  // what it showed (a new window surface) shows everything instead.
+  virtual void ShowPictureParts(const DrawSurface& picture, const Rect& source, int destX, int destY,
+                                const Rect* parts, int count) = 0;
 };
 
 class SdlWindow final : public WindowPort {
@@ -68,9 +75,17 @@ class SdlWindow final : public WindowPort {
   void SetTitle(const char* title) override;
   void ShowPicture(const DrawSurface& picture, const Rect& source, int destX, int destY,
                    uint32_t background) override;
+  void ShowPictureParts(const DrawSurface& picture, const Rect& source, int destX, int destY, const Rect* parts,
+                        int count) override;
 
  private:
   NativeWindow* window_ = nullptr;
+  // The window surface of the last whole picture shown, its size and the
+  // background used; a different surface holds nothing of it.
+  const void* shownOn_ = nullptr;
+  int shownWidth_ = 0;
+  int shownHeight_ = 0;
+  uint32_t shownBackground_ = 0;
 };
 
 }  // namespace platform
