@@ -50,6 +50,8 @@ CTarnelDlg::CTarnelDlg() {
   gRevisions.RegisterOnce();
   CopyBounded(iniFile_, kDefaultIniFile, sizeof iniFile_);
   pump_.SetHandler(this);
+  surface_.SetDamageList(&damage_);
+  surface_.SetPassLog(&passLog_);
 }
 
 CTarnelDlg::~CTarnelDlg() {
@@ -470,6 +472,7 @@ void CTarnelDlg::RouteMouse(int x, int y) {
 
 void CTarnelDlg::OnPaint() {
   if (window_ == nullptr || window_->IsMinimisedOrHidden() || initialisationFailed_) {
+    presentWhole_ = true;
     return;
   }
   PaintPicture();
@@ -477,14 +480,32 @@ void CTarnelDlg::OnPaint() {
 
 void CTarnelDlg::PaintPicture() {
   if (genericBase_ == nullptr || ReadU8(kPaintInhibitOffset) != 0) {
+    presentWhole_ = true;
     return;
   }
+  // The panels draw every control; the surface writes only where the
+  // picture changes, and lists where.
+  surface_.BeginPass();
   cockpit_.DrawVisible(surface_);
+  surface_.EndPass();
   if (window_ == nullptr) {
+    damage_.Clear();
     return;
   }
-  platform::Rect source{scrollX_, scrollY_, scrollX_ + pictureWidth_, scrollY_ + pictureHeight_};
-  window_->ShowPicture(surface_, source, viewOriginX_, viewOriginY_, kBackground);
+  const platform::Rect source{scrollX_, scrollY_, scrollX_ + pictureWidth_, scrollY_ + pictureHeight_};
+  const bool moved = source.left != presentedSource_.left || source.top != presentedSource_.top ||
+                     source.right != presentedSource_.right || source.bottom != presentedSource_.bottom ||
+                     viewOriginX_ != presentedX_ || viewOriginY_ != presentedY_;
+  if (presentWhole_ || moved) {
+    window_->ShowPicture(surface_, source, viewOriginX_, viewOriginY_, kBackground);
+    presentWhole_ = false;
+    presentedSource_ = source;
+    presentedX_ = viewOriginX_;
+    presentedY_ = viewOriginY_;
+  } else if (!damage_.IsEmpty()) {
+    window_->ShowPictureParts(surface_, source, viewOriginX_, viewOriginY_, damage_.Rects(), damage_.Count());
+  }
+  damage_.Clear();
 }
 
 void CTarnelDlg::OnClose() {
@@ -547,6 +568,7 @@ void CTarnelDlg::HandleEvent(const platform::Event& event) {
       OnClose();
       break;
     case EventType::Expose:
+      presentWhole_ = true;
       OnPaint();
       break;
     case EventType::MouseDown:

@@ -45,7 +45,13 @@ class FakeWindow : public platform::WindowPort {
     shownAt = {destX, destY, destX + picture.Width(), destY + picture.Height()};
     shownBackground = background;
   }
+  void ShowPictureParts(const platform::DrawSurface& /*picture*/, const platform::Rect& source, int /*destX*/,
+                        int /*destY*/, const platform::Rect* /*parts*/, int /*count*/) override {
+    partShows++;
+    shownSource = source;
+  }
   int shown = 0;
+  int partShows = 0;
   platform::Rect shownSource;
   platform::Rect shownAt;
   uint32_t shownBackground = 0;
