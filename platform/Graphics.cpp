@@ -278,6 +278,10 @@ void DrawSurface::Release() {
   if (log_ != nullptr) {
     log_->Invalidate();
   }
+  if (background_ != nullptr) {
+    SDL_FreeSurface(Sdl(background_));
+    background_ = nullptr;
+  }
   if (surface_ != nullptr) {
     SDL_FreeSurface(Sdl(surface_));
     surface_ = nullptr;
@@ -335,33 +339,55 @@ void DrawSurface::DrawBitmap(const Bitmap& bitmap, int x, int y) {
   if (surface_ == nullptr || !bitmap.IsLoaded()) {
     return;
   }
+  Copy(bitmap.Native(), x, y, CoveredArea(bitmap.Width(), bitmap.Height(), x, y, Sdl(surface_)->w, Sdl(surface_)->h));
+}
+
+bool DrawSurface::KeepBackground() {
+  if (background_ != nullptr) {
+    SDL_FreeSurface(Sdl(background_));
+    background_ = nullptr;
+  }
+  if (surface_ != nullptr) {
+    background_ = Opaque(SDL_DuplicateSurface(Sdl(surface_)));
+  }
+  return background_ != nullptr;
+}
+
+void DrawSurface::RestoreBackground(const Rect& rect) {
+  if (surface_ == nullptr || background_ == nullptr) {
+    return;
+  }
+  Copy(background_, 0, 0, Intersect(rect, Rect{0, 0, Width(), Height()}));
+}
+
+void DrawSurface::Copy(NativeSurface* bitmap, int x, int y, const Rect& area) {
+  if (area.IsEmpty()) {
+    return;  // off the surface: changes nothing
+  }
   if (log_ != nullptr) {
     if (!inPass_) {
       log_->Invalidate();
     } else if (!passDirect_) {
-      const Rect area = CoveredArea(bitmap.Width(), bitmap.Height(), x, y, Sdl(surface_)->w, Sdl(surface_)->h);
-      if (area.IsEmpty() || log_->Record(BitmapCopy{bitmap.Native(), x, y, area})) {
+      if (log_->Record(BitmapCopy{bitmap, x, y, area})) {
         return;
       }
       BreakPass();
     }
   }
-  CopyChanged(bitmap.Native(), x, y);
+  CopyChanged(bitmap, x, y, area);
 }
 
-void DrawSurface::CopyChanged(NativeSurface* bitmap, int x, int y) {
+void DrawSurface::CopyChanged(NativeSurface* bitmap, int x, int y, const Rect& area) {
   SDL_Surface* from = Sdl(bitmap);
   SDL_Surface* to = Sdl(surface_);
   if (damage_ == nullptr || !PlainCopyPossible(from, to)) {
-    SDL_Rect dest{x, y, from->w, from->h};
-    SDL_BlitSurface(from, nullptr, to, &dest);
-    AddDamage(x, y, int64_t{x} + from->w, int64_t{y} + from->h);
+    SDL_Rect src{area.left - x, area.top - y, area.Width(), area.Height()};
+    SDL_Rect dest{area.left, area.top, area.Width(), area.Height()};
+    SDL_BlitSurface(from, &src, to, &dest);
+    AddDamage(area.left, area.top, area.right, area.bottom);
     return;
   }
-  const Rect area = CoveredArea(from->w, from->h, x, y, to->w, to->h);
-  if (!area.IsEmpty()) {
-    damage_->Add(CopyRows(from, x, y, to, area, true));
-  }
+  damage_->Add(CopyRows(from, x, y, to, area, true));
 }
 
 void DrawSurface::BeginPass() {
@@ -382,7 +408,7 @@ void DrawSurface::BreakPass() {
     passDirect_ = true;
     for (int i = 0; i < log_->Count(); i++) {
       const BitmapCopy& copy = log_->Copy(i);
-      CopyChanged(copy.bitmap, copy.x, copy.y);
+      CopyChanged(copy.bitmap, copy.x, copy.y, copy.area);
     }
   }
 }
@@ -402,7 +428,7 @@ void DrawSurface::EndPass() {
   if (!log_->Compare(damage)) {
     for (int i = 0; i < log_->Count(); i++) {
       const BitmapCopy& copy = log_->Copy(i);
-      CopyChanged(copy.bitmap, copy.x, copy.y);
+      CopyChanged(copy.bitmap, copy.x, copy.y, copy.area);
     }
     log_->End();
     return;

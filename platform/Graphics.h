@@ -118,6 +118,14 @@ class DrawSurface {
   void BeginPass();
   void EndPass();
 
+  // Keeps a copy of the picture as it is now (the panel picture without its
+  // controls), for RestoreBackground. False when there is no memory for it.
+  bool KeepBackground();
+  // Puts the kept pixels back inside the rectangle: a control that is no
+  // longer drawn leaves the picture beneath it, not its last image. Nothing
+  // when no copy is kept.
+  void RestoreBackground(const Rect& rect);
+
   // Copies the whole bitmap with its top-left at x, y (clipped to the surface).
   void DrawBitmap(const Bitmap& bitmap, int x, int y);
   // Copies a part of the bitmap (source rectangle) to x, y.
@@ -133,13 +141,17 @@ class DrawSurface {
  private:
   // Adds the part of the rectangle on the surface to the damage list, if any.
   void AddDamage(int64_t left, int64_t top, int64_t right, int64_t bottom);
-  // Copies the bitmap at x, y, writing (and listing) only the rows that differ.
-  void CopyChanged(NativeSurface* bitmap, int x, int y);
+  // Copies the area (surface coordinates) of the bitmap placed at x, y,
+  // writing (and listing) only the rows that differ.
+  void CopyChanged(NativeSurface* bitmap, int x, int y, const Rect& area);
+  // Records the copy while a pass is recording, otherwise draws it.
+  void Copy(NativeSurface* bitmap, int x, int y, const Rect& area);
   // Something other than a recorded copy is drawn: the copies recorded so far
   // are drawn now, and the rest of the pass draws directly.
   void BreakPass();
 
   NativeSurface* surface_ = nullptr;
+  NativeSurface* background_ = nullptr;
   DamageList* damage_ = nullptr;
   PassLog* log_ = nullptr;
   bool inPass_ = false;

@@ -6,8 +6,9 @@ namespace platform {
 
 namespace {
 
-bool SameKey(const BitmapCopy& copy, const NativeSurface* bitmap, int x, int y) {
-  return copy.bitmap == bitmap && copy.x == x && copy.y == y;
+bool Same(const BitmapCopy& a, const BitmapCopy& b) {
+  return a.bitmap == b.bitmap && a.x == b.x && a.y == b.y && a.area.left == b.area.left &&
+         a.area.top == b.area.top && a.area.right == b.area.right && a.area.bottom == b.area.bottom;
 }
 
 }  // namespace
@@ -30,13 +31,12 @@ bool PassLog::Record(const BitmapCopy& copy) {
 
 int PassLog::FindSlot(const BitmapCopy& copy) const {
   auto hash = static_cast<uint64_t>(reinterpret_cast<uintptr_t>(copy.bitmap));
-  hash ^= static_cast<uint64_t>(static_cast<uint32_t>(copy.x)) * 0x9E3779B97F4A7C15ull;
-  hash ^= static_cast<uint64_t>(static_cast<uint32_t>(copy.y)) * 0xC2B2AE3D27D4EB4Full;
+  hash ^= static_cast<uint64_t>(static_cast<uint32_t>(copy.area.left)) * 0x9E3779B97F4A7C15ull;
+  hash ^= static_cast<uint64_t>(static_cast<uint32_t>(copy.area.top)) * 0xC2B2AE3D27D4EB4Full;
   hash ^= hash >> 29;
   auto index = static_cast<int>(hash & (kTableSize - 1));
   // Linear probing; the table is at most half full, so a free slot is near.
-  while (table_[index].generation == generation_ &&
-         !(table_[index].bitmap == copy.bitmap && table_[index].x == copy.x && table_[index].y == copy.y)) {
+  while (table_[index].generation == generation_ && !Same(table_[index].key, copy)) {
     index = (index + 1) & (kTableSize - 1);
   }
   return index;
@@ -53,11 +53,11 @@ bool PassLog::Compare(DamageList& damage) {
   // Most passes repeat the previous one: the same copies at both ends match
   // in place, and only the part between them is looked at further.
   int first = 0;
-  while (first < beforeEnd && first < nowEnd && SameKey(before[first], now[first].bitmap, now[first].x, now[first].y)) {
+  while (first < beforeEnd && first < nowEnd && Same(before[first], now[first])) {
     first++;
   }
   while (beforeEnd > first && nowEnd > first &&
-         SameKey(before[beforeEnd - 1], now[nowEnd - 1].bitmap, now[nowEnd - 1].x, now[nowEnd - 1].y)) {
+         Same(before[beforeEnd - 1], now[nowEnd - 1])) {
     beforeEnd--;
     nowEnd--;
   }
@@ -75,7 +75,7 @@ bool PassLog::Compare(DamageList& damage) {
   for (int i = beforeEnd - 1; i >= first; i--) {
     Slot& slot = table_[FindSlot(before[i])];
     if (slot.generation != generation_) {
-      slot = Slot{generation_, -1, before[i].bitmap, before[i].x, before[i].y};
+      slot = Slot{generation_, -1, before[i]};
     }
     next_[i] = slot.head;
     slot.head = i;

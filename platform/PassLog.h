@@ -12,7 +12,9 @@
 
 namespace platform {
 
-// One copy of a whole bitmap at x, y; area is the part of the surface it covers.
+// A copy of the bitmap placed at x, y: the part inside area (surface
+// coordinates) is copied. Copies with the same bitmap, place and area put
+// the same pixels on the surface.
 struct BitmapCopy {
   NativeSurface* bitmap = nullptr;
   int x = 0;
@@ -50,9 +52,7 @@ class PassLog {
   struct Slot {
     uint32_t generation = 0;
     int head = -1;  // the first previous copy with this key not yet matched
-    NativeSurface* bitmap = nullptr;
-    int x = 0;
-    int y = 0;
+    BitmapCopy key;
   };
   int FindSlot(const BitmapCopy& copy) const;
 

@@ -220,6 +220,12 @@ bool CTarnelDlg::LoadPicture(const char* file) {
     pictureTried_ = true;
     char reason[kMessageSize];
     pictureLoaded_ = surface_.LoadPicture(file, reason, sizeof reason);
+    // The picture as loaded stays beside the drawn one, so that a control
+    // that stops being drawn leaves the picture beneath it (without the
+    // memory for it, its last image stays).
+    if (pictureLoaded_ && !surface_.KeepBackground()) {
+      std::fprintf(stderr, "tarnel: no memory for a copy of the main picture\n");
+    }
     if (!pictureLoaded_) {
       // The loader's text is "path : reason"; keep the reason only.
       const char* cause = std::strstr(reason, " : ");

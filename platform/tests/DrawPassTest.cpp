@@ -146,6 +146,13 @@ TEST_F(DrawPassTest, PassesDrawWhatDirectDrawingDrawsAndListEveryChange) {
   ASSERT_TRUE(passes.Create(kW, kH));
   ASSERT_TRUE(direct.Create(kW, kH));
   ASSERT_TRUE(before.Create(kW, kH));
+  // A background of stripes that absent controls leave behind.
+  for (int y = 0; y < kH; y += 4) {
+    passes.FillRect(Rect{0, y, kW, y + 2}, 0x20, uint8_t(y), 0x90);
+    direct.FillRect(Rect{0, y, kW, y + 2}, 0x20, uint8_t(y), 0x90);
+  }
+  ASSERT_TRUE(passes.KeepBackground());
+  ASSERT_TRUE(direct.KeepBackground());
   passes.SetDamageList(&damage);
   passes.SetPassLog(log.get());
   const Rect source{3, 2, 3 + kW, 2 + kH};
@@ -195,7 +202,15 @@ TEST_F(DrawPassTest, PassesDrawWhatDirectDrawingDrawsAndListEveryChange) {
         passes.FillRect(Rect{10, 10, 30, 14}, 1, 2, 3);
         direct.FillRect(Rect{10, 10, 30, 14}, 1, 2, 3);
       }
-      if (!c.shown) continue;
+      if (!c.shown) {
+        // Every other absent control leaves the background, the rest their last image.
+        if (i % 2 == 0) {
+          const Rect area{c.x, c.y, c.x + images_[c.image].Width(), c.y + images_[c.image].Height()};
+          passes.RestoreBackground(area);
+          direct.RestoreBackground(area);
+        }
+        continue;
+      }
       passes.DrawBitmap(images_[c.image], c.x, c.y);
       direct.DrawBitmap(images_[c.image], c.x, c.y);
     }
