@@ -190,7 +190,7 @@ platform::Rect CBaseCockpitControl::DrawnArea() const {
   platform::Rect area;
   for (const ImageSlot& image : images_) {
     if (image.bitmap.IsLoaded()) {
-      area = platform::Union(area, platform::Rect{x_, y_, x_ + image.bitmap.Width(), y_ + image.bitmap.Height()});
+      area = platform::Union(area, platform::PlacedRect(x_, y_, image.bitmap.Width(), image.bitmap.Height()));
     }
   }
   return area;

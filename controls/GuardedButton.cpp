@@ -107,8 +107,7 @@ platform::Rect GuardedButton::DrawnArea() const {
   for (int part = 0; part < kControlImageCount; part++) {
     const platform::Bitmap& image = images_[part].bitmap;
     if (image.IsLoaded()) {
-      area = platform::Union(area, platform::Rect{parts_[part].x, parts_[part].y, parts_[part].x + image.Width(),
-                                                  parts_[part].y + image.Height()});
+      area = platform::Union(area, platform::PlacedRect(parts_[part].x, parts_[part].y, image.Width(), image.Height()));
     }
   }
   return area;

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 
@@ -159,6 +160,13 @@ Rect Union(const Rect& a, const Rect& b) {
   }
   return Rect{std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
               std::max(a.bottom, b.bottom)};
+}
+
+Rect PlacedRect(int x, int y, int width, int height) {
+  auto far = [](int from, int size) {
+    return static_cast<int>(std::clamp<int64_t>(int64_t{from} + size, INT32_MIN, INT32_MAX));
+  };
+  return Rect{x, y, far(x, width), far(y, height)};
 }
 
 void DamageList::Add(const Rect& rect) {

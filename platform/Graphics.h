@@ -28,6 +28,8 @@ struct Rect {
 Rect Intersect(const Rect& a, const Rect& b);
 // The smallest rectangle holding both; an empty one adds nothing.
 Rect Union(const Rect& a, const Rect& b);
+// The rectangle of the size at x, y, its far edges kept within int.
+Rect PlacedRect(int x, int y, int width, int height);
 
 // The rectangles of a picture that changed since the list was last cleared.
 // Fixed capacity, nothing allocated: a rectangle that overlaps or touches one
