@@ -108,6 +108,9 @@ Figures Measure(CTarnelDlg& dialog, platform::MemoryWindow& window) {
   const int width = std::min(client.Width() - dialog.GetViewOriginX(), dialog.GetSurface().Width());
   const int height = std::min(client.Height() - dialog.GetViewOriginY(), dialog.GetSurface().Height());
   const std::size_t bytes = static_cast<std::size_t>(std::max(width, 0)) * static_cast<std::size_t>(std::max(height, 0)) * 4;
+  if (bytes == 0) {
+    return figures;
+  }
   std::vector<unsigned char> from(bytes, 0x5A);
   std::vector<unsigned char> to(bytes, 0);
   std::vector<double> copies;
