@@ -186,6 +186,16 @@ void CBaseCockpitControl::SetHighlight(const platform::Rect& rect) {
   highlight_ = true;
 }
 
+platform::Rect CBaseCockpitControl::DrawnArea() const {
+  platform::Rect area;
+  for (const ImageSlot& image : images_) {
+    if (image.bitmap.IsLoaded()) {
+      area = platform::Union(area, platform::PlacedRect(x_, y_, image.bitmap.Width(), image.bitmap.Height()));
+    }
+  }
+  return area;
+}
+
 void CBaseCockpitControl::DrawImage(int slot, platform::DrawSurface& dc) {
   if (slot >= 0 && slot < kControlImageCount) {
     dc.DrawBitmap(images_[slot].bitmap, x_, y_);

@@ -102,6 +102,9 @@ class CBaseCockpitControl : public Qx_ErrorReport {
   // Strictly inside 0..width, 0..height (control coordinates).
   bool IsInside(ViewPoint p) const;
   platform::Rect GetRect() const { return rect_; }
+  // The part of the picture the control's images cover, whichever is shown
+  // (empty when none is loaded): what it leaves behind when it stops being drawn.
+  virtual platform::Rect DrawnArea() const;
   platform::Rect GetClientRect() const;
   // The recorded pointer position relative to the control's x, y.
   ViewPoint GetMousePoint();

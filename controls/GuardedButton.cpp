@@ -102,6 +102,17 @@ void GuardedButton::DrawPart(int part, platform::DrawSurface& dc) {
   dc.DrawBitmap(images_[part].bitmap, parts_[part].x, parts_[part].y);
 }
 
+platform::Rect GuardedButton::DrawnArea() const {
+  platform::Rect area = button_.DrawnArea();
+  for (int part = 0; part < kControlImageCount; part++) {
+    const platform::Bitmap& image = images_[part].bitmap;
+    if (image.IsLoaded()) {
+      area = platform::Union(area, platform::PlacedRect(parts_[part].x, parts_[part].y, image.Width(), image.Height()));
+    }
+  }
+  return area;
+}
+
 void GuardedButton::Draw(platform::DrawSurface& dc) {
   if (cover_ == kHidden) {
     return;

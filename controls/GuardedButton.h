@@ -58,6 +58,8 @@ class GuardedButton : public CBaseCockpitControl {
 
   // The guard parts by cover position (the button is not drawn here).
   void Draw(platform::DrawSurface& dc) override;
+  // Every part of the guard, and the button beneath.
+  platform::Rect DrawnArea() const override;
   // The button, then the guard over it.
   void Paint(platform::DrawSurface& dc) override;
 

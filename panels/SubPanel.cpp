@@ -483,14 +483,25 @@ int SubPanel::PlateOver(int button) const {
   return -1;
 }
 
+// An absent control leaves the panel picture beneath it, not its last image.
 void SubPanel::DrawButton(int i, platform::DrawSurface& surface) {
   const PushButtonRow& row = tables_->buttons[size_t(i)];
-  if (row.IsDrawnIn(layout_) && IsPresent(row)) controls_.buttons[size_t(i)].Draw(surface);
+  if (!row.IsDrawnIn(layout_)) return;
+  if (IsPresent(row)) {
+    controls_.buttons[size_t(i)].Draw(surface);
+  } else {
+    surface.RestoreBackground(controls_.buttons[size_t(i)].DrawnArea());
+  }
 }
 
 void SubPanel::DrawCover(int i, platform::DrawSurface& surface) {
   const CoverRow& row = tables_->covers[size_t(i)];
-  if (row.IsDrawnIn(layout_) && IsPresent(row)) controls_.covers[size_t(i)].Draw(surface);
+  if (!row.IsDrawnIn(layout_)) return;
+  if (IsPresent(row)) {
+    controls_.covers[size_t(i)].Draw(surface);
+  } else {
+    surface.RestoreBackground(controls_.covers[size_t(i)].DrawnArea());
+  }
 }
 
 void SubPanel::DrawPlate(int i, platform::DrawSurface& surface) {

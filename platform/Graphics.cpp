@@ -3,11 +3,14 @@
 #include <SDL.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 
 #include "platform/FilePath.h"
+#include "platform/PassLog.h"
 
 namespace platform {
 
@@ -136,17 +139,78 @@ SDL_Surface* LoadConverted(const char* path, long long maxSide, char* error, std
   return converted;
 }
 
+// The rectangles meet or share an edge.
+bool Touches(const Rect& a, const Rect& b) {
+  return a.left <= b.right && b.left <= a.right && a.top <= b.bottom && b.top <= a.bottom;
+}
+
 }  // namespace
+
+Rect Intersect(const Rect& a, const Rect& b) {
+  Rect r{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right), std::min(a.bottom, b.bottom)};
+  return r.IsEmpty() ? Rect{} : r;
+}
+
+Rect Union(const Rect& a, const Rect& b) {
+  if (a.IsEmpty()) {
+    return b;
+  }
+  if (b.IsEmpty()) {
+    return a;
+  }
+  return Rect{std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
+              std::max(a.bottom, b.bottom)};
+}
+
+Rect PlacedRect(int x, int y, int width, int height) {
+  auto far = [](int from, int size) {
+    return static_cast<int>(std::clamp<int64_t>(int64_t{from} + size, INT32_MIN, INT32_MAX));
+  };
+  return Rect{x, y, far(x, width), far(y, height)};
+}
+
+void DamageList::Add(const Rect& rect) {
+  if (rect.IsEmpty()) {
+    return;
+  }
+  // Take in every listed rectangle the new one meets; a grown rectangle may
+  // meet further ones, so the scan starts again after each take-in.
+  Rect merged = rect;
+  for (int i = 0; i < count_;) {
+    if (Touches(rects_[i], merged)) {
+      merged = Union(merged, rects_[i]);
+      rects_[i] = rects_[--count_];
+      i = 0;
+    } else {
+      i++;
+    }
+  }
+  if (count_ == kCapacity) {
+    for (int i = 0; i < count_; i++) {
+      merged = Union(merged, rects_[i]);
+    }
+    count_ = 0;
+  }
+  rects_[count_++] = merged;
+}
 
 Bitmap::~Bitmap() { Release(); }
 
-Bitmap::Bitmap(Bitmap&& other) noexcept : surface_(other.surface_) { other.surface_ = nullptr; }
+Bitmap::Bitmap(Bitmap&& other) noexcept : surface_(other.surface_), width_(other.width_), height_(other.height_) {
+  other.surface_ = nullptr;
+  other.width_ = 0;
+  other.height_ = 0;
+}
 
 Bitmap& Bitmap::operator=(Bitmap&& other) noexcept {
   if (this != &other) {
     Release();
     surface_ = other.surface_;
+    width_ = other.width_;
+    height_ = other.height_;
     other.surface_ = nullptr;
+    other.width_ = 0;
+    other.height_ = 0;
   }
   return *this;
 }
@@ -154,6 +218,10 @@ Bitmap& Bitmap::operator=(Bitmap&& other) noexcept {
 bool Bitmap::Load(const char* path, char* error, std::size_t errorSize) {
   Release();
   surface_ = Opaque(LoadConverted(path, kMaxSide, error, errorSize));
+  if (surface_ != nullptr) {
+    width_ = Sdl(surface_)->w;
+    height_ = Sdl(surface_)->h;
+  }
   return surface_ != nullptr;
 }
 
@@ -162,12 +230,16 @@ void Bitmap::Release() {
     SDL_FreeSurface(Sdl(surface_));
     surface_ = nullptr;
   }
+  width_ = 0;
+  height_ = 0;
 }
 
-int Bitmap::Width() const { return surface_ != nullptr ? Sdl(surface_)->w : 0; }
-int Bitmap::Height() const { return surface_ != nullptr ? Sdl(surface_)->h : 0; }
-
-DrawSurface::~DrawSurface() { Release(); }
+DrawSurface::~DrawSurface() {
+  // The log and the list may be gone already; nothing more is drawn.
+  log_ = nullptr;
+  damage_ = nullptr;
+  Release();
+}
 
 bool DrawSurface::Create(int width, int height) {
   Release();
@@ -180,6 +252,7 @@ bool DrawSurface::Create(int width, int height) {
     SDL_FillRect(created, nullptr, SDL_MapRGB(created->format, 0, 0, 0));
   }
   surface_ = Opaque(created);
+  AddDamage(0, 0, width, height);
   return surface_ != nullptr;
 }
 
@@ -205,10 +278,18 @@ bool DrawSurface::LoadPicture(const char* path, char* error, std::size_t errorSi
   }
   Release();
   surface_ = Opaque(picture);
+  AddDamage(0, 0, Width(), Height());
   return true;
 }
 
 void DrawSurface::Release() {
+  if (log_ != nullptr) {
+    log_->Invalidate();
+  }
+  if (background_ != nullptr) {
+    SDL_FreeSurface(Sdl(background_));
+    background_ = nullptr;
+  }
   if (surface_ != nullptr) {
     SDL_FreeSurface(Sdl(surface_));
     surface_ = nullptr;
@@ -218,27 +299,193 @@ void DrawSurface::Release() {
 int DrawSurface::Width() const { return surface_ != nullptr ? Sdl(surface_)->w : 0; }
 int DrawSurface::Height() const { return surface_ != nullptr ? Sdl(surface_)->h : 0; }
 
+namespace {
+
+// The part of the surface a copy of the bitmap at x, y covers; 64-bit sums, as
+// a control may sit anywhere.
+Rect CoveredArea(int width, int height, int x, int y, int surfaceWidth, int surfaceHeight) {
+  const int64_t left = std::max<int64_t>(x, 0);
+  const int64_t top = std::max<int64_t>(y, 0);
+  const int64_t right = std::min<int64_t>(int64_t{x} + width, surfaceWidth);
+  const int64_t bottom = std::min<int64_t>(int64_t{y} + height, surfaceHeight);
+  if (right <= left || bottom <= top) {
+    return Rect{};
+  }
+  return Rect{static_cast<int>(left), static_cast<int>(top), static_cast<int>(right), static_cast<int>(bottom)};
+}
+
+// Copies and compares row by row inside the area (within the bitmap placed at
+// x, y); both surfaces are in the drawing format. Returns the rows changed as
+// a rectangle, empty when none.
+Rect CopyRows(const SDL_Surface* from, int x, int y, SDL_Surface* to, const Rect& area, bool compare) {
+  const int64_t bytesPerPixel = to->format->BytesPerPixel;
+  const auto rowBytes = static_cast<std::size_t>(int64_t{area.Width()} * bytesPerPixel);
+  const auto* source = static_cast<const Uint8*>(from->pixels) + (int64_t{area.top} - y) * from->pitch +
+                       (int64_t{area.left} - x) * bytesPerPixel;
+  auto* target = static_cast<Uint8*>(to->pixels) + int64_t{area.top} * to->pitch + int64_t{area.left} * bytesPerPixel;
+  int firstChanged = -1;
+  int lastChanged = -1;
+  for (int row = area.top; row < area.bottom; row++, source += from->pitch, target += to->pitch) {
+    if (!compare || std::memcmp(source, target, rowBytes) != 0) {
+      std::memcpy(target, source, rowBytes);
+      if (firstChanged < 0) {
+        firstChanged = row;
+      }
+      lastChanged = row;
+    }
+  }
+  return firstChanged < 0 ? Rect{} : Rect{area.left, firstChanged, area.right, lastChanged + 1};
+}
+
+bool PlainCopyPossible(const SDL_Surface* from, const SDL_Surface* to) {
+  return from->format->format == to->format->format && !SDL_MUSTLOCK(from) && !SDL_MUSTLOCK(to);
+}
+
+}  // namespace
+
 void DrawSurface::DrawBitmap(const Bitmap& bitmap, int x, int y) {
   if (surface_ == nullptr || !bitmap.IsLoaded()) {
     return;
   }
-  SDL_Rect dest{x, y, bitmap.Width(), bitmap.Height()};
-  SDL_BlitSurface(Sdl(bitmap.Native()), nullptr, Sdl(surface_), &dest);
+  Copy(bitmap.Native(), x, y, CoveredArea(bitmap.Width(), bitmap.Height(), x, y, Sdl(surface_)->w, Sdl(surface_)->h));
+}
+
+bool DrawSurface::KeepBackground() {
+  if (background_ != nullptr) {
+    SDL_FreeSurface(Sdl(background_));
+    background_ = nullptr;
+  }
+  if (surface_ != nullptr) {
+    background_ = Opaque(SDL_DuplicateSurface(Sdl(surface_)));
+  }
+  return background_ != nullptr;
+}
+
+void DrawSurface::RestoreBackground(const Rect& rect) {
+  if (surface_ == nullptr || background_ == nullptr) {
+    return;
+  }
+  Copy(background_, 0, 0, Intersect(rect, Rect{0, 0, Width(), Height()}));
+}
+
+void DrawSurface::Copy(NativeSurface* bitmap, int x, int y, const Rect& area) {
+  if (area.IsEmpty()) {
+    return;  // off the surface: changes nothing
+  }
+  if (log_ != nullptr) {
+    if (!inPass_) {
+      log_->Invalidate();
+    } else if (!passDirect_) {
+      if (log_->Record(BitmapCopy{bitmap, x, y, area})) {
+        return;
+      }
+      BreakPass();
+    }
+  }
+  CopyChanged(bitmap, x, y, area);
+}
+
+void DrawSurface::CopyChanged(NativeSurface* bitmap, int x, int y, const Rect& area) {
+  SDL_Surface* from = Sdl(bitmap);
+  SDL_Surface* to = Sdl(surface_);
+  if (damage_ == nullptr || !PlainCopyPossible(from, to)) {
+    SDL_Rect src{area.left - x, area.top - y, area.Width(), area.Height()};
+    SDL_Rect dest{area.left, area.top, area.Width(), area.Height()};
+    SDL_BlitSurface(from, &src, to, &dest);
+    AddDamage(area.left, area.top, area.right, area.bottom);
+    return;
+  }
+  damage_->Add(CopyRows(from, x, y, to, area, true));
+}
+
+void DrawSurface::BeginPass() {
+  if (log_ == nullptr || surface_ == nullptr) {
+    return;
+  }
+  log_->Begin();
+  inPass_ = true;
+  passDirect_ = false;
+}
+
+void DrawSurface::BreakPass() {
+  if (log_ == nullptr) {
+    return;
+  }
+  log_->Invalidate();
+  if (inPass_ && !passDirect_) {
+    passDirect_ = true;
+    for (int i = 0; i < log_->Count(); i++) {
+      const BitmapCopy& copy = log_->Copy(i);
+      CopyChanged(copy.bitmap, copy.x, copy.y, copy.area);
+    }
+  }
+}
+
+void DrawSurface::EndPass() {
+  if (!inPass_) {
+    return;
+  }
+  inPass_ = false;
+  if (passDirect_ || surface_ == nullptr) {
+    log_->End();
+    return;
+  }
+  DamageList unlisted;
+  DamageList& damage = damage_ != nullptr ? *damage_ : unlisted;
+  SDL_Surface* to = Sdl(surface_);
+  if (!log_->Compare(damage)) {
+    for (int i = 0; i < log_->Count(); i++) {
+      const BitmapCopy& copy = log_->Copy(i);
+      CopyChanged(copy.bitmap, copy.x, copy.y, copy.area);
+    }
+    log_->End();
+    return;
+  }
+  // Every copy again, in order, but only inside the changed rectangles.
+  for (int i = 0; i < log_->Count() && !damage.IsEmpty(); i++) {
+    const BitmapCopy& copy = log_->Copy(i);
+    SDL_Surface* from = Sdl(copy.bitmap);
+    for (int j = 0; j < damage.Count(); j++) {
+      const Rect part = Intersect(copy.area, damage.Rects()[j]);
+      if (part.IsEmpty()) {
+        continue;
+      }
+      if (PlainCopyPossible(from, to)) {
+        CopyRows(from, copy.x, copy.y, to, part, false);
+      } else {
+        SDL_Rect src{part.left - copy.x, part.top - copy.y, part.Width(), part.Height()};
+        SDL_Rect dest{part.left, part.top, part.Width(), part.Height()};
+        SDL_BlitSurface(from, &src, to, &dest);
+      }
+    }
+  }
+  log_->End();
 }
 
 void DrawSurface::DrawBitmapPart(const Bitmap& bitmap, const Rect& source, int x, int y) {
   if (surface_ == nullptr || !bitmap.IsLoaded() || source.Width() <= 0 || source.Height() <= 0) {
     return;
   }
+  BreakPass();
   SDL_Rect src{source.left, source.top, source.Width(), source.Height()};
   SDL_Rect dest{x, y, source.Width(), source.Height()};
   SDL_BlitSurface(Sdl(bitmap.Native()), &src, Sdl(surface_), &dest);
+  AddDamage(x, y, int64_t{x} + source.Width(), int64_t{y} + source.Height());
+}
+
+void DrawSurface::AddDamage(int64_t left, int64_t top, int64_t right, int64_t bottom) {
+  if (damage_ == nullptr || surface_ == nullptr) {
+    return;
+  }
+  auto clip = [](int64_t value, int limit) { return static_cast<int>(std::clamp<int64_t>(value, 0, limit)); };
+  damage_->Add(Rect{clip(left, Width()), clip(top, Height()), clip(right, Width()), clip(bottom, Height())});
 }
 
 void DrawSurface::DrawFocusFrame(const Rect& rect) {
   if (surface_ == nullptr || rect.right <= rect.left || rect.bottom <= rect.top) {
     return;
   }
+  BreakPass();
   SDL_Surface* s = Sdl(surface_);
   // Alternate pixels in inverted colour, like a focus rectangle; only the
   // part on the surface is visited, keeping the pattern's phase.
@@ -278,15 +525,18 @@ void DrawSurface::DrawFocusFrame(const Rect& rect) {
   if (SDL_MUSTLOCK(s)) {
     SDL_UnlockSurface(s);
   }
+  AddDamage(rect.left, rect.top, rect.right, rect.bottom);
 }
 
 void DrawSurface::FillRect(const Rect& rect, uint8_t r, uint8_t g, uint8_t b) {
   if (surface_ == nullptr) {
     return;
   }
+  BreakPass();
   SDL_Surface* s = Sdl(surface_);
   SDL_Rect dest{rect.left, rect.top, rect.Width(), rect.Height()};
   SDL_FillRect(s, &dest, SDL_MapRGB(s->format, r, g, b));
+  AddDamage(rect.left, rect.top, rect.right, rect.bottom);
 }
 
 uint32_t DrawSurface::PixelAt(int x, int y) const {

@@ -10,6 +10,7 @@ namespace platform {
 
 // A picture of the window system; its layout is known inside platform/ only.
 struct NativeSurface;
+class PassLog;
 
 struct Rect {
   int left = 0;
@@ -20,6 +21,33 @@ struct Rect {
   int Height() const { return bottom - top; }
   // True when the point lies strictly inside: a point on an edge is outside.
   bool ContainsStrictly(int x, int y) const { return left < x && x < right && top < y && y < bottom; }
+  bool IsEmpty() const { return right <= left || bottom <= top; }
+};
+
+// The part both rectangles cover (empty when they do not meet).
+Rect Intersect(const Rect& a, const Rect& b);
+// The smallest rectangle holding both; an empty one adds nothing.
+Rect Union(const Rect& a, const Rect& b);
+// The rectangle of the size at x, y, its far edges kept within int.
+Rect PlacedRect(int x, int y, int width, int height);
+
+// The rectangles of a picture that changed since the list was last cleared.
+// Fixed capacity, nothing allocated: a rectangle that overlaps or touches one
+// already listed is merged with it, and when the list is full everything
+// becomes one rectangle around it all.
+class DamageList {
+ public:
+  static constexpr int kCapacity = 64;
+
+  void Add(const Rect& rect);
+  void Clear() { count_ = 0; }
+  bool IsEmpty() const { return count_ == 0; }
+  int Count() const { return count_; }
+  const Rect* Rects() const { return rects_; }
+
+ private:
+  Rect rects_[kCapacity];
+  int count_ = 0;
 };
 
 // A bitmap loaded from a .bmp file at its own size, converted once to the
@@ -42,12 +70,15 @@ class Bitmap {
   bool Load(const char* path, char* error, std::size_t errorSize);
   void Release();
   bool IsLoaded() const { return surface_ != nullptr; }
-  int Width() const;
-  int Height() const;
+  int Width() const { return width_; }
+  int Height() const { return height_; }
   NativeSurface* Native() const { return surface_; }
 
  private:
   NativeSurface* surface_ = nullptr;
+  // Kept here too: drawing reads them without visiting the pixels' header.
+  int width_ = 0;
+  int height_ = 0;
 };
 
 // The memory drawing surface: holds a picture onto which bitmaps are copied
@@ -74,6 +105,29 @@ class DrawSurface {
   int Width() const;
   int Height() const;
 
+  // While a list is set, every drawing call adds the rectangle it changed:
+  // DrawBitmap compares first and writes only the rows that differ, so
+  // drawing an unchanged image again changes nothing and adds nothing. Null
+  // (the default) draws without comparing.
+  void SetDamageList(DamageList* damage) { damage_ = damage; }
+  // Drawing passes. Between BeginPass and EndPass, DrawBitmap only records
+  // its copies in the log; EndPass compares them with the previous pass's
+  // and repaints only where the picture changes, listing those rectangles in
+  // the damage list. The result is the same as drawing every copy at once.
+  // Any other drawing, in or outside a pass, makes the next pass repaint all
+  // its copies (comparing, as above). Null (the default): no passes.
+  void SetPassLog(PassLog* log) { log_ = log; }
+  void BeginPass();
+  void EndPass();
+
+  // Keeps a copy of the picture as it is now (the panel picture without its
+  // controls), for RestoreBackground. False when there is no memory for it.
+  bool KeepBackground();
+  // Puts the kept pixels back inside the rectangle: a control that is no
+  // longer drawn leaves the picture beneath it, not its last image. Nothing
+  // when no copy is kept.
+  void RestoreBackground(const Rect& rect);
+
   // Copies the whole bitmap with its top-left at x, y (clipped to the surface).
   void DrawBitmap(const Bitmap& bitmap, int x, int y);
   // Copies a part of the bitmap (source rectangle) to x, y.
@@ -87,7 +141,23 @@ class DrawSurface {
   NativeSurface* Native() const { return surface_; }
 
  private:
+  // Adds the part of the rectangle on the surface to the damage list, if any.
+  void AddDamage(int64_t left, int64_t top, int64_t right, int64_t bottom);
+  // Copies the area (surface coordinates) of the bitmap placed at x, y,
+  // writing (and listing) only the rows that differ.
+  void CopyChanged(NativeSurface* bitmap, int x, int y, const Rect& area);
+  // Records the copy while a pass is recording, otherwise draws it.
+  void Copy(NativeSurface* bitmap, int x, int y, const Rect& area);
+  // Something other than a recorded copy is drawn: the copies recorded so far
+  // are drawn now, and the rest of the pass draws directly.
+  void BreakPass();
+
   NativeSurface* surface_ = nullptr;
+  NativeSurface* background_ = nullptr;
+  DamageList* damage_ = nullptr;
+  PassLog* log_ = nullptr;
+  bool inPass_ = false;
+  bool passDirect_ = false;
 };
 
 // Writes the surface as a 24-bit .bmp file (used by the art generator and tests).

@@ -7,6 +7,8 @@
 #include <cstring>
 #include <cstdlib>
 
+#include "platform/ViewCopy.h"
+
 namespace platform {
 
 namespace {
@@ -261,28 +263,15 @@ void SdlWindow::ShowPicture(const DrawSurface& picture, const Rect& source, int 
   if (target == nullptr) {
     return;
   }
-  // The picture covers dest .. dest + the part of the source that lies on it;
-  // only the strips around that are filled, so the picture never flickers.
-  const int shownRight = destX + (source.right < picture.Width() ? source.right : picture.Width()) - source.left;
-  const int shownBottom = destY + (source.bottom < picture.Height() ? source.bottom : picture.Height()) - source.top;
-  const Uint32 fill = SDL_MapRGB(target->format, (background >> 16) & 0xFF, (background >> 8) & 0xFF, background & 0xFF);
-  const SDL_Rect strips[] = {{0, 0, destX, target->h},
-                             {0, 0, target->w, destY},
-                             {shownRight, 0, target->w - shownRight, target->h},
-                             {0, shownBottom, target->w, target->h - shownBottom}};
-  for (const SDL_Rect& strip : strips) {
-    if (strip.w > 0 && strip.h > 0) {
-      SDL_FillRect(target, &strip, fill);
-    }
-  }
-  if (picture.IsValid()) {
-    SDL_Rect src{source.left, source.top, source.Width(), source.Height()};
-    SDL_Rect dest{destX, destY, source.Width(), source.Height()};
-    SDL_BlitSurface(Sdl(picture.Native()), &src, target, &dest);
-  }
+  CopyView(target, picture, source, destX, destY, background);
   // While an overlay is on, the whole client area is presented.
   DrawOverlay(reinterpret_cast<NativeSurface*>(target));
   Present();
+  shownOn_ = target;
+  shownWidth_ = target->w;
+  shownHeight_ = target->h;
+  shownBackground_ = background;
+  overlayShown_ = !overlay_.IsEmpty();
 }
 
 NativeSurface* SdlWindow::DrawTarget() {
@@ -318,6 +307,37 @@ void SdlWindow::Present() {
     }
   }
   SDL_UpdateWindowSurface(Sdl(window_));
+}
+
+void SdlWindow::ShowPictureParts(const DrawSurface& picture, const Rect& source, int destX, int destY,
+                                 const Rect* parts, int count) {
+  if (window_ == nullptr) {
+    return;
+  }
+  SDL_Surface* target = Sdl(DrawTarget());
+  if (target == nullptr) {
+    return;
+  }
+  // An overlay on now, or on when the window was last shown, is drawn over
+  // the whole view; so is a view on a new surface (nothing of it is shown).
+  if (!overlay_.IsEmpty() || overlayShown_ || target != shownOn_ || target->w != shownWidth_ ||
+      target->h != shownHeight_ || count > DamageList::kCapacity) {
+    ShowPicture(picture, source, destX, destY, shownBackground_);
+    return;
+  }
+  if (count <= 0) {
+    return;
+  }
+  SDL_Rect changed[DamageList::kCapacity];
+  const int shown = CopyViewParts(target, picture, source, destX, destY, parts, count, changed);
+  if (shown <= 0) {
+    return;
+  }
+  if (scale_ != 1.0) {
+    Present();  // stretched whole, so the parts show no seams
+  } else {
+    SDL_UpdateWindowSurfaceRects(Sdl(window_), changed, shown);
+  }
 }
 
 void SdlWindow::DrawOverlay(NativeSurface* native) {

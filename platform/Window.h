@@ -54,6 +54,13 @@ class WindowPort {
                            uint32_t background) = 0;
   // The overlay drawn by every later ShowPicture (copied).
   virtual void SetOverlay(const WindowOverlay& overlay) { (void)overlay; }
+  // Copies and shows only the parts (picture coordinates) of the source
+  // rectangle, placed as ShowPicture places them. For a picture shown with
+  // the same source and place before, whose pixels changed only inside the
+  // parts: the window then shows what ShowPicture would. A window that lost
+  // what it showed (a new window surface) shows everything instead.
+  virtual void ShowPictureParts(const DrawSurface& picture, const Rect& source, int destX, int destY,
+                                const Rect* parts, int count) = 0;
 };
 
 // Where a window goes and how it shows its picture: a monitor, full-screen or
@@ -112,6 +119,8 @@ class SdlWindow final : public WindowPort {
   void ShowPicture(const DrawSurface& picture, const Rect& source, int destX, int destY,
                    uint32_t background) override;
   void SetOverlay(const WindowOverlay& overlay) override { overlay_ = overlay; }
+  void ShowPictureParts(const DrawSurface& picture, const Rect& source, int destX, int destY, const Rect* parts,
+                        int count) override;
 
  private:
   // Draws the overlay onto the window's surface, after the picture.
@@ -132,6 +141,13 @@ class SdlWindow final : public WindowPort {
   NativeWindow* window_ = nullptr;
   double scale_ = 1.0;
   NativeSurface* scaled_ = nullptr;
+  // The window surface of the last whole picture shown, its size and the
+  // background used; a different surface holds nothing of it.
+  const void* shownOn_ = nullptr;
+  int shownWidth_ = 0;
+  int shownHeight_ = 0;
+  uint32_t shownBackground_ = 0;
+  bool overlayShown_ = false;  // the last whole picture shown had an overlay
 };
 
 }  // namespace platform

@@ -51,6 +51,8 @@ CTarnelDlg::CTarnelDlg() {
   gRevisions.RegisterOnce();
   CopyBounded(iniFile_, kDefaultIniFile, sizeof iniFile_);
   pump_.SetHandler(this);
+  surface_.SetDamageList(&damage_);
+  surface_.SetPassLog(&passLog_);
 }
 
 CTarnelDlg::~CTarnelDlg() {
@@ -219,6 +221,12 @@ bool CTarnelDlg::LoadPicture(const char* file) {
     pictureTried_ = true;
     char reason[kMessageSize];
     pictureLoaded_ = surface_.LoadPicture(file, reason, sizeof reason);
+    // The picture as loaded stays beside the drawn one, so that a control
+    // that stops being drawn leaves the picture beneath it (without the
+    // memory for it, its last image stays).
+    if (pictureLoaded_ && !surface_.KeepBackground()) {
+      std::fprintf(stderr, "tarnel: no memory for a copy of the main picture\n");
+    }
     if (!pictureLoaded_) {
       // The loader's text is "path : reason"; keep the reason only.
       const char* cause = std::strstr(reason, " : ");
@@ -478,6 +486,7 @@ void CTarnelDlg::RouteMouse(int x, int y) {
 
 void CTarnelDlg::OnPaint() {
   if (window_ == nullptr || window_->IsMinimisedOrHidden() || initialisationFailed_) {
+    presentWhole_ = true;
     return;
   }
   PaintPicture();
@@ -485,15 +494,39 @@ void CTarnelDlg::OnPaint() {
 
 void CTarnelDlg::PaintPicture() {
   if (genericBase_ == nullptr || ReadU8(kPaintInhibitOffset) != 0) {
+    presentWhole_ = true;
     return;
   }
+  // The panels draw every control; the surface writes only where the
+  // picture changes, and lists where.
+  surface_.BeginPass();
   cockpit_.DrawVisible(surface_);
+  surface_.EndPass();
   if (window_ == nullptr) {
+    damage_.Clear();
     return;
   }
   UpdateOverlay();
-  platform::Rect source{scrollX_, scrollY_, scrollX_ + pictureWidth_, scrollY_ + pictureHeight_};
-  window_->ShowPicture(surface_, source, viewOriginX_, viewOriginY_, kBackground);
+  // An overlay, on now or just gone, is drawn over the whole view.
+  const bool overlay = !overlay_.IsEmpty();
+  if (overlay || overlayShown_) {
+    presentWhole_ = true;
+  }
+  overlayShown_ = overlay;
+  const platform::Rect source{scrollX_, scrollY_, scrollX_ + pictureWidth_, scrollY_ + pictureHeight_};
+  const bool moved = source.left != presentedSource_.left || source.top != presentedSource_.top ||
+                     source.right != presentedSource_.right || source.bottom != presentedSource_.bottom ||
+                     viewOriginX_ != presentedX_ || viewOriginY_ != presentedY_;
+  if (presentWhole_ || moved) {
+    window_->ShowPicture(surface_, source, viewOriginX_, viewOriginY_, kBackground);
+    presentWhole_ = false;
+    presentedSource_ = source;
+    presentedX_ = viewOriginX_;
+    presentedY_ = viewOriginY_;
+  } else if (!damage_.IsEmpty()) {
+    window_->ShowPictureParts(surface_, source, viewOriginX_, viewOriginY_, damage_.Rects(), damage_.Count());
+  }
+  damage_.Clear();
 }
 
 void CTarnelDlg::UpdateOverlay() {
@@ -623,6 +656,7 @@ void CTarnelDlg::HandleEvent(const platform::Event& event) {
       OnClose();
       break;
     case EventType::Expose:
+      presentWhole_ = true;
       OnPaint();
       break;
     case EventType::MouseDown:

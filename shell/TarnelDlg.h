@@ -17,6 +17,7 @@
 #include "platform/Events.h"
 #include "platform/Graphics.h"
 #include "platform/MessagePump.h"
+#include "platform/PassLog.h"
 #include "platform/Window.h"
 #include "shell/RealTimeLoop.h"
 #include "simlink/CTrnShm.h"
@@ -114,6 +115,9 @@ class CTarnelDlg : public Qx_ErrorReport, public RealTimeClient, public platform
   void PublishView();
   void RefreshView();
   void InvalidateView();
+  // The next paint presents the whole view, not only what changed on the
+  // picture (after an expose, or while something is drawn over the view).
+  void InvalidateWholeView() { presentWhole_ = true; }
   void SetInitialView();
   void ShowAbout();
 
@@ -190,7 +194,18 @@ class CTarnelDlg : public Qx_ErrorReport, public RealTimeClient, public platform
   int32_t phaseCounter_ = 0;
   Qx_Remember panelReset_;
   int resetCount_ = 0;
+  // What the panels changed on the picture since the last paint presented
+  // it, and the copies of the last drawing pass (declared before the surface
+  // that uses them).
+  platform::DamageList damage_;
+  platform::PassLog passLog_;
   platform::DrawSurface surface_;
+  // The view as last presented; another source or place, or presentWhole_,
+  // makes the next paint present the whole view.
+  bool presentWhole_ = true;
+  platform::Rect presentedSource_;
+  int presentedX_ = 0;
+  int presentedY_ = 0;
   bool pictureTried_ = false;
   bool pictureLoaded_ = false;
   int pictureWidth_ = 0;
@@ -210,4 +225,5 @@ class CTarnelDlg : public Qx_ErrorReport, public RealTimeClient, public platform
   bool autostart_ = false;
   bool inspect_ = false;
   platform::WindowOverlay overlay_;
+  bool overlayShown_ = false;  // the view last presented had an overlay
 };

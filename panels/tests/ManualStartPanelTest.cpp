@@ -40,6 +40,38 @@ TEST_F(ManualStartTest, SecondPairIsAbsentWhileTheFlagIsClear) {
   EXPECT_EQ(h.Out(5), 1);
 }
 
+// A pair that goes away leaves the panel picture beneath it, and takes
+// nothing drawn before it (the N1 MODE light, drawn on change only) with it.
+TEST_F(ManualStartTest, ASecondPairThatGoesAwayLeavesThePictureBeneath) {
+  Start();
+  platform::DrawSurface surface;
+  ASSERT_TRUE(surface.Create(1880, 1300));
+  surface.FillRect(platform::Rect{0, 0, 1880, 1300}, 0x12, 0x34, 0x56);
+  ASSERT_TRUE(surface.KeepBackground());
+  auto draw = [&] { h.Manager().DrawPanel(h.Panel().Facts().id, surface); };
+  auto onlyPicture = [&](const platform::Rect& r) {
+    for (int y = r.top; y < r.bottom; y++) {
+      for (int x = r.left; x < r.right; x++) {
+        if (surface.PixelAt(x, y) != 0x123456u) return false;
+      }
+    }
+    return true;
+  };
+  const platform::Rect light = Panel().Light().DrawnArea();
+  h.In(CManEngPanel::kSecondPairFlag) = 1;
+  h.Pass();
+  draw();
+  const platform::Rect pair[] = {Panel().Button(2).DrawnArea(), Panel().Button(3).DrawnArea(),
+                                 Panel().Cover(2).DrawnArea(), Panel().Cover(3).DrawnArea()};
+  for (const platform::Rect& r : pair) ASSERT_FALSE(onlyPicture(r));
+  ASSERT_FALSE(onlyPicture(light));
+  h.In(CManEngPanel::kSecondPairFlag) = 0;
+  h.Pass();
+  draw();
+  for (const platform::Rect& r : pair) EXPECT_TRUE(onlyPicture(r));
+  EXPECT_FALSE(onlyPicture(light));
+}
+
 TEST_F(ManualStartTest, LightIsDrawnLitOnTheRiseOnlyAndUnlitWhileTheFlagIsClear) {
   Start();
   const CBaseCockpitControl& light = Panel().Light();

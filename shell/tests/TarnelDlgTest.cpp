@@ -14,7 +14,9 @@
 #include "banner/BannerRecord.h"
 #include "config/IniRead.h"
 #include "panels/PanelInterface.h"
+#include "panels/SubPanel.h"
 #include "platform/Graphics.h"
+#include "platform/MemoryWindow.h"
 #include "tests/support/ShmTestPrefix.h"
 
 namespace {
@@ -47,8 +49,14 @@ class FakeWindow : public platform::WindowPort {
     shownBackground = background;
   }
   void SetOverlay(const platform::WindowOverlay& given) override { overlay = given; }
-  int shown = 0;
   platform::WindowOverlay overlay;
+  void ShowPictureParts(const platform::DrawSurface& /*picture*/, const platform::Rect& source, int /*destX*/,
+                        int /*destY*/, const platform::Rect* /*parts*/, int /*count*/) override {
+    partShows++;
+    shownSource = source;
+  }
+  int shown = 0;
+  int partShows = 0;
   platform::Rect shownSource;
   platform::Rect shownAt;
   uint32_t shownBackground = 0;
@@ -292,6 +300,78 @@ TEST_F(TarnelDlgTest, PaintShowsTheScrolledPictureAtTheViewOrigin) {
   Base()[generic_area::kPaintInhibit] = 1;
   dialog_->OnPaint();
   EXPECT_EQ(before + 1, window_.shown);
+}
+
+// The window is shown only what changed, and whole after a scroll, an expose
+// or a paint inhibit; at every step it shows what showing the whole view
+// would, and an iteration in which nothing changed shows nothing.
+TEST_F(TarnelDlgTest, OnlyChangesArePresentedAndTheWindowMatchesAWholePresent) {
+  platform::MemoryWindow shown;
+  platform::MemoryWindow whole;
+  ASSERT_TRUE(shown.Create(CTarnelDlg::kClientWidth, CTarnelDlg::kClientHeight));
+  ASSERT_TRUE(whole.Create(CTarnelDlg::kClientWidth, CTarnelDlg::kClientHeight));
+  dialog_->SetIniFile(WriteIni(picture_).c_str());
+  dialog_->OnInitDialog(&shown);
+  ASSERT_FALSE(dialog_->InitialisationFailed()) << dialog_->GetMessageText();
+  dialog_->ReadWindowRect();
+  auto expectWholeView = [&](const char* step) {
+    const int x = dialog_->GetScrollX();
+    const int y = dialog_->GetScrollY();
+    whole.ShowPicture(dialog_->GetSurface(), {x, y, x + 1880, y + 1300}, dialog_->GetViewOriginX(),
+                      dialog_->GetViewOriginY(), CTarnelDlg::kBackground);
+    for (int py = 0; py < CTarnelDlg::kClientHeight; py++) {
+      for (int px = 0; px < CTarnelDlg::kClientWidth; px++) {
+        ASSERT_EQ(whole.Client().PixelAt(px, py), shown.Client().PixelAt(px, py)) << step << " at " << px << "," << py;
+      }
+    }
+  };
+  auto setLampTests = [&](uint8_t value) {
+    for (int32_t id = 0; id < CockpitManager::kPanelCount; id++) {
+      auto* panel = dynamic_cast<SubPanel*>(dialog_->GetCockpitManager().GetPanel(id));
+      if (panel != nullptr && panel->Tables().lampTest != kNoField) {
+        Base()[panel->InputBlock().Offset() + uint32_t(panel->Tables().lampTest)] = value;
+      }
+    }
+  };
+  Iterate(45);
+  ASSERT_EQ(1, shown.WholeShows());
+  expectWholeView("start");
+  const int64_t copied = shown.CopiedPixels();
+  Iterate(3);
+  EXPECT_EQ(copied, shown.CopiedPixels()) << "an iteration without changes showed something";
+
+  setLampTests(1);
+  Iterate(30);  // every visible panel updated once at least
+  EXPECT_GT(shown.PartShows(), 0);
+  EXPECT_EQ(1, shown.WholeShows());
+  EXPECT_LT(shown.CopiedPixels() - copied, int64_t{921} * 749);
+  expectWholeView("lamp test on");
+  setLampTests(0);
+  Iterate(30);
+  expectWholeView("lamp test off");
+
+  dialog_->KeyScroll(CTarnelDlg::Direction::Right);
+  Iterate(1);
+  EXPECT_EQ(2, shown.WholeShows());
+  expectWholeView("scrolled");
+
+  // While painting is inhibited nothing is drawn or shown; then the whole view.
+  Base()[generic_area::kPaintInhibit] = 1;
+  setLampTests(1);
+  const int64_t inhibited = shown.CopiedPixels();
+  Iterate(30);
+  EXPECT_EQ(inhibited, shown.CopiedPixels());
+  Base()[generic_area::kPaintInhibit] = 0;
+  Iterate(1);
+  EXPECT_EQ(3, shown.WholeShows());
+  Iterate(30);
+  expectWholeView("after the inhibit");
+
+  platform::Event expose;
+  expose.type = platform::EventType::Expose;
+  dialog_->HandleEvent(expose);
+  EXPECT_EQ(4, shown.WholeShows());
+  dialog_->OnClose();
 }
 
 TEST_F(TarnelDlgTest, MouseDragWheelAndRightButtonStates) {
