@@ -3,30 +3,11 @@
 #include "simlink/SharedField.h"
 
 uint32_t LoadFieldBits(const uint8_t* base, const BridgeField& field) {
-  const uint8_t* at = base + field.offset;
-  switch (field.width) {
-    case 1:
-      return shared_field::Load<uint8_t>(at);
-    case 2:
-      return shared_field::Load<uint16_t>(at);
-    default:
-      return shared_field::Load<uint32_t>(at);
-  }
+  return shared_field::LoadBits(base + field.offset, field.width);
 }
 
 void StoreFieldBits(uint8_t* base, const BridgeField& field, uint32_t bits) {
-  uint8_t* at = base + field.offset;
-  switch (field.width) {
-    case 1:
-      shared_field::Store<uint8_t>(at, static_cast<uint8_t>(bits));
-      break;
-    case 2:
-      shared_field::Store<uint16_t>(at, static_cast<uint16_t>(bits));
-      break;
-    default:
-      shared_field::Store<uint32_t>(at, bits);
-      break;
-  }
+  shared_field::StoreBits(base + field.offset, field.width, bits);
 }
 
 BridgeState::BridgeState(const BridgeFields& fields, FieldWriter local)

@@ -14,6 +14,7 @@
 #include "bridge/BridgeState.h"
 #include "bridge/DdsLink.h"
 #include "common/TextFcns.h"
+#include "platform/TerminationSignals.h"
 #include "simlink/GenericSimShm.h"
 #include "simlink/SegmentFault.h"
 
@@ -30,28 +31,6 @@ int64_t NowMs() {
   clock_gettime(CLOCK_MONOTONIC, &now);
   return int64_t(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
 }
-
-// Blocks the terminating signals before the middleware starts its threads,
-// so that they reach the main loop only, which ends cleanly.
-class SignalBlock {
- public:
-  SignalBlock() {
-    sigemptyset(&set_);
-    for (int s : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) sigaddset(&set_, s);
-    sigprocmask(SIG_BLOCK, &set_, &old_);
-  }
-  ~SignalBlock() { sigprocmask(SIG_SETMASK, &old_, nullptr); }
-  SignalBlock(const SignalBlock&) = delete;
-  SignalBlock& operator=(const SignalBlock&) = delete;
-  bool Arrived() const {
-    const timespec none{0, 0};
-    return sigtimedwait(&set_, nullptr, &none) >= 0;
-  }
-
- private:
-  sigset_t set_;
-  sigset_t old_;
-};
 
 struct Receiving {
   const BridgeState* state;
@@ -100,7 +79,7 @@ int main(int argc, char** argv) {
   }
 
   segment_fault::Install("tarnel-bridge");
-  SignalBlock signals;
+  platform::TerminationSignals signals;
   const bool simSide = options.role == FieldWriter::kSimulation;
   const char* prefix = std::getenv("TARNEL_SHM_PREFIX");
   if (prefix == nullptr) prefix = "";

@@ -47,4 +47,31 @@ inline void Store(uint8_t* p, T value) {
   }
 }
 
+// A field of `width` bytes (1, 2, else 4) as raw bits, zero-extended.
+inline uint32_t LoadBits(const uint8_t* p, uint32_t width) {
+  switch (width) {
+    case 1:
+      return Load<uint8_t>(p);
+    case 2:
+      return Load<uint16_t>(p);
+    default:
+      return Load<uint32_t>(p);
+  }
+}
+
+// Stores the low bits of `bits` that fit a field of `width` bytes.
+inline void StoreBits(uint8_t* p, uint32_t width, uint32_t bits) {
+  switch (width) {
+    case 1:
+      Store<uint8_t>(p, static_cast<uint8_t>(bits));
+      break;
+    case 2:
+      Store<uint16_t>(p, static_cast<uint16_t>(bits));
+      break;
+    default:
+      Store<uint32_t>(p, bits);
+      break;
+  }
+}
+
 }  // namespace shared_field

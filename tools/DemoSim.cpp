@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/TerminationSignals.h"
 #include "simlink/GenericSimShm.h"
 #include "tools/DemoSimulation.h"
 
@@ -76,26 +77,6 @@ int Parse(int argc, char** argv, Options* options) {
   return -1;
 }
 
-// The terminating signals are blocked while the program is counted as a
-// user, so an interrupt cannot leave the count one too high; waiting for
-// them is the pause between steps.
-class SignalBlock {
- public:
-  SignalBlock() {
-    sigemptyset(&set_);
-    for (int s : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) sigaddset(&set_, s);
-    sigprocmask(SIG_BLOCK, &set_, &old_);
-  }
-  ~SignalBlock() { sigprocmask(SIG_SETMASK, &old_, nullptr); }
-  SignalBlock(const SignalBlock&) = delete;
-  SignalBlock& operator=(const SignalBlock&) = delete;
-  const sigset_t* Blocked() const { return &set_; }
-
- private:
-  sigset_t set_;
-  sigset_t old_;
-};
-
 long long NowNanoseconds() {
   timespec now;
   clock_gettime(CLOCK_MONOTONIC, &now);
@@ -115,7 +96,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "tarnel-demo-sim: %s\n", error);
     return kExitUnusable;
   }
-  SignalBlock block;
+  platform::TerminationSignals block;
   GenericSimShm shm;
   if (!shm.IsValid()) {
     std::fprintf(stderr, "tarnel-demo-sim: %s\n", shm.GetFullText().c_str());

@@ -16,6 +16,7 @@
 #include <cstring>
 
 #include "platform/SharedMemory.h"
+#include "platform/TerminationSignals.h"
 #include "tools/InterfaceCommands.h"
 #include "tools/Recording.h"
 #include "simlink/CTrnShm.h"
@@ -201,29 +202,6 @@ bool ParseOffset(const char* text, uint32_t width, uint32_t* offset, int* status
   *offset = static_cast<uint32_t>(value);
   return true;
 }
-
-// Blocks the usual terminating signals while the tool is counted as a user, so
-// that an interrupt cannot leave the count one too high; they are delivered
-// once the object is gone.
-class SignalBlock {
- public:
-  SignalBlock() {
-    sigemptyset(&set_);
-    sigaddset(&set_, SIGINT);
-    sigaddset(&set_, SIGTERM);
-    sigaddset(&set_, SIGHUP);
-    sigaddset(&set_, SIGQUIT);
-    sigprocmask(SIG_BLOCK, &set_, &old_);
-  }
-  const sigset_t* Blocked() const { return &set_; }
-  ~SignalBlock() { sigprocmask(SIG_SETMASK, &old_, nullptr); }
-  SignalBlock(const SignalBlock&) = delete;
-  SignalBlock& operator=(const SignalBlock&) = delete;
-
- private:
-  sigset_t set_;
-  sigset_t old_;
-};
 
 void PrintEscaped(const uint8_t* text, std::size_t length) {
   for (std::size_t i = 0; i < length; i++) {
@@ -584,7 +562,7 @@ int main(int argc, char** argv) {
   char objectName[platform::kShmObjectNameSize];
   const bool held = platform::ShmObjectName(GenericSimShm::kName, objectName, sizeof objectName) &&
                     platform::ShmHeld(objectName);
-  SignalBlock block;
+  platform::TerminationSignals block;
   GenericSimShm shm;
   if (!shm.IsValid()) {
     std::fprintf(stderr, "tarnel-shm: %s\n", shm.GetFullText().c_str());
