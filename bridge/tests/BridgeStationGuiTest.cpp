@@ -33,15 +33,8 @@ TEST(BridgeStationGui, ClickInTheStationReachesTheSimulationsSegment) {
   ASSERT_TRUE(station.Start({tarnel, "--ini", bin + "/Tarnel.ini"},
                             {"DISPLAY=" + server.Display(), "SDL_VIDEODRIVER=x11",
                              "TARNEL_SHM_PREFIX=" + pair.StationPrefix()}));
-  std::string window;
-  ASSERT_TRUE(WaitFor(
-      [&] {
-        window = server.Run("xdotool search --name 'QX-P-0077'");
-        return !window.empty() || !station.Running();
-      },
-      15000));
-  ASSERT_TRUE(station.Running());
-  window = window.substr(0, window.find('\n'));
+  const std::string window = process_test::WaitForStationWindow(server, station);
+  ASSERT_FALSE(window.empty());
   uint8_t* sim = pair.SimBase();
   ASSERT_TRUE(WaitFor([&] { return pair.StationBase()[banner_record::kSuccess] == 1; }, 15000));
 

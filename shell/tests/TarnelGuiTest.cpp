@@ -91,15 +91,8 @@ TEST(TarnelGui, OxygenButtonClickReachesSharedMemoryAndLampShowsOnScreen) {
                             {"DISPLAY=" + server.Display(), "SDL_VIDEODRIVER=x11",
                              std::string("TARNEL_SHM_PREFIX=") + prefix},
                             log));
-  std::string window;
-  ASSERT_TRUE(WaitFor(
-      [&] {
-        window = server.Run("xdotool search --name 'QX-P-0077'");
-        return !window.empty() || !station.Running();
-      },
-      15000));
-  ASSERT_TRUE(station.Running()) << "tarnel ended; see " << log;
-  window = window.substr(0, window.find('\n'));
+  const std::string window = process_test::WaitForStationWindow(server, station);
+  ASSERT_FALSE(window.empty()) << "tarnel ended; see " << log;
 
   // The station is the creator; attaching here counts this test as a user.
   GenericSimShm area;
@@ -210,15 +203,8 @@ TEST(TarnelGui, AutostartWithTheDemoSimulationShowsALitLampWithoutAClick) {
   const std::string log = "/tmp/tarnel_gui_" + std::string(prefix) + ".log";
   ASSERT_TRUE(station.Start({tarnel, "--autostart", "--ini", bin + "/Tarnel.ini"},
                             {"DISPLAY=" + server.Display(), "SDL_VIDEODRIVER=x11", env}, log));
-  std::string window;
-  ASSERT_TRUE(WaitFor(
-      [&] {
-        window = server.Run("xdotool search --name 'QX-P-0077'");
-        return !window.empty() || !station.Running();
-      },
-      15000));
-  ASSERT_TRUE(station.Running()) << "tarnel ended; see " << log;
-  window = window.substr(0, window.find('\n'));
+  const std::string window = process_test::WaitForStationWindow(server, station);
+  ASSERT_FALSE(window.empty()) << "tarnel ended; see " << log;
   server.Run("xdotool windowmove --sync " + window + " 0 0");
 
   GenericSimShm area;

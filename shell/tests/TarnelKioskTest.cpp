@@ -51,16 +51,7 @@ class TarnelKioskTest : public ::testing::Test {
   }
 
   // The station's window once it is there; "" when none came.
-  std::string StationWindow() {
-    std::string id;
-    WaitFor(
-        [&] {
-          id = server_.Run("xdotool search --name 'QX-P-0077'");
-          return !id.empty() || !station_.Running();
-        },
-        15000);
-    return id.substr(0, id.find('\n'));
-  }
+  std::string StationWindow() { return process_test::WaitForStationWindow(server_, station_); }
 
   Geometry WindowGeometry(const std::string& window) {
     const std::string text = server_.Run("xdotool getwindowgeometry --shell " + window);

@@ -227,4 +227,17 @@ class PrivateXServer {
   std::string display_;
 };
 
+// The station's window (its title starts with the version text) once it is
+// on the server; "" when the station ended first or none came in 15 s.
+inline std::string WaitForStationWindow(const PrivateXServer& server, ChildProcess& station) {
+  std::string id;
+  WaitFor(
+      [&] {
+        id = server.Run("xdotool search --name 'QX-P-0077'");
+        return !id.empty() || !station.Running();
+      },
+      15000);
+  return station.Running() ? id.substr(0, id.find('\n')) : std::string();
+}
+
 }  // namespace process_test
