@@ -1,6 +1,8 @@
 #include "panels/SubPanel.h"
 
 #include <algorithm>
+#include <cstring>
+#include <iterator>
 
 #include "common/RevisionString.h"
 #include "common/TextFcns.h"
@@ -653,7 +655,19 @@ void FormatNumber(char* text, std::size_t size, const char* format, float value,
 
 void SubPanel::ShowNumber(int display, float value, float minimum, float maximum, const char* format,
                           platform::DrawSurface& surface) {
-  char text[32];
-  FormatNumber(text, sizeof text, format, value, minimum, maximum);
-  controls_.displays[size_t(display)].SetDisplay(text, surface);
+  uint32_t bits;
+  std::memcpy(&bits, &value, sizeof bits);
+  if (display < 0 || size_t(display) >= std::size(shownNumbers_)) {
+    char text[sizeof ShownNumber::text];
+    FormatNumber(text, sizeof text, format, value, minimum, maximum);
+    controls_.displays[size_t(display)].SetDisplay(text, surface);
+    return;
+  }
+  ShownNumber& shown = shownNumbers_[display];
+  if (!shown.valid || shown.bits != bits || shown.format != format || shown.minimum != minimum ||
+      shown.maximum != maximum) {
+    shown = {true, bits, format, minimum, maximum, {}};
+    FormatNumber(shown.text, sizeof shown.text, format, value, minimum, maximum);
+  }
+  controls_.displays[size_t(display)].SetDisplay(shown.text, surface);
 }

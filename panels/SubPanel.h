@@ -212,4 +212,15 @@ class SubPanel : public BasePanel {
   const PanelTables* tables_;
   int event_ = 0;
   bool lampTest_ = false;
+  // The text last shown by ShowNumber on the first displays, so that an
+  // unchanged value is not formatted again on every pass.
+  struct ShownNumber {
+    bool valid = false;
+    uint32_t bits = 0;
+    const char* format = nullptr;
+    float minimum = 0;
+    float maximum = 0;
+    char text[32] = {};
+  };
+  ShownNumber shownNumbers_[2];
 };

@@ -17,11 +17,11 @@ constexpr int64_t kMillisecondTicks = 16;
 constexpr double kOverrunFactor = 1.02;
 constexpr int32_t kFirstLateCountdown = 16;
 constexpr int32_t kLateCountdown = 120;
-// A long wait in the operating system can wake a little late; it ends this
-// much before the due time and 1 ms sleeps cover the rest. Each of those is a
-// wake-up and a look at the message queue, the larger part of an idle
-// station's processor time, so the margin is kept small.
-constexpr int64_t kWakeEarlyMillis = 2;
+// A long wait in the operating system can wake a little late; it ends up to
+// this much before the due time and one short sleep covers the rest. Each
+// wake-up is a look at the message queue, the larger part of an idle
+// station's processor time, so there is one short sleep per iteration.
+constexpr int64_t kWakeEarlyMillis = 1;
 
 // Counters that run for the life of the program never overflow.
 void CountUp(int32_t& counter) {
@@ -106,8 +106,9 @@ void RTLoop::WaitStep() {
   const int64_t ticksPerMilli = highResolution_ ? (frequency_ >= 1000 ? frequency_ / 1000 : 1) : 1;
   const int64_t remaining = nextDue_ - now_;
   if (pump_ != nullptr && remaining > (kWakeEarlyMillis + 1) * ticksPerMilli) {
-    // Block on the message queue until shortly before the due time.
-    int64_t millis = (remaining - kWakeEarlyMillis * ticksPerMilli) / ticksPerMilli;
+    // Block on the message queue until less than kWakeEarlyMillis before
+    // the due time (whole milliseconds, rounded up).
+    int64_t millis = (remaining - kWakeEarlyMillis * ticksPerMilli + ticksPerMilli - 1) / ticksPerMilli;
     if (millis > INT32_MAX) {
       millis = INT32_MAX;
     }
