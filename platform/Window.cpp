@@ -271,7 +271,6 @@ void SdlWindow::ShowPicture(const DrawSurface& picture, const Rect& source, int 
   shownWidth_ = target->w;
   shownHeight_ = target->h;
   shownBackground_ = background;
-  overlayShown_ = !overlay_.IsEmpty();
 }
 
 NativeSurface* SdlWindow::DrawTarget() {
@@ -318,10 +317,8 @@ void SdlWindow::ShowPictureParts(const DrawSurface& picture, const Rect& source,
   if (target == nullptr) {
     return;
   }
-  // An overlay on now, or on when the window was last shown, is drawn over
-  // the whole view; so is a view on a new surface (nothing of it is shown).
-  if (!overlay_.IsEmpty() || overlayShown_ || target != shownOn_ || target->w != shownWidth_ ||
-      target->h != shownHeight_ || count > DamageList::kCapacity) {
+  // A view on a new surface (nothing of it is shown) is shown whole.
+  if (target != shownOn_ || target->w != shownWidth_ || target->h != shownHeight_ || count > DamageList::kCapacity) {
     ShowPicture(picture, source, destX, destY, shownBackground_);
     return;
   }

@@ -52,7 +52,8 @@ class WindowPort {
   // colour (0xRRGGBB) and shows the result.
   virtual void ShowPicture(const DrawSurface& picture, const Rect& source, int destX, int destY,
                            uint32_t background) = 0;
-  // The overlay drawn by every later ShowPicture (copied).
+  // The overlay drawn by every later ShowPicture (copied); ShowPictureParts
+  // does not draw it, so the caller shows the whole view while one is on.
   virtual void SetOverlay(const WindowOverlay& overlay) { (void)overlay; }
   // Copies and shows only the parts (picture coordinates) of the source
   // rectangle, placed as ShowPicture places them. For a picture shown with
@@ -147,7 +148,6 @@ class SdlWindow final : public WindowPort {
   int shownWidth_ = 0;
   int shownHeight_ = 0;
   uint32_t shownBackground_ = 0;
-  bool overlayShown_ = false;  // the last whole picture shown had an overlay
 };
 
 }  // namespace platform

@@ -530,8 +530,13 @@ void CTarnelDlg::PaintPicture() {
 }
 
 void CTarnelDlg::UpdateOverlay() {
+  const bool hint = !autostart_ && !loopRunning_ && iterationCount_ == 0 && !initialisationFailed_;
+  // The running station shows none: nothing to make or hand on per iteration.
+  if (!hint && !inspect_ && overlay_.IsEmpty()) {
+    return;
+  }
   overlay_ = platform::WindowOverlay{};
-  if (!autostart_ && !loopRunning_ && iterationCount_ == 0 && !initialisationFailed_) {
+  if (hint) {
     CopyBounded(overlay_.notice, kStartHint, sizeof overlay_.notice);
   }
   if (inspect_) DescribeControlUnderPointer();
