@@ -16,6 +16,7 @@
 
 #include "platform/TerminationSignals.h"
 #include "simlink/GenericSimShm.h"
+#include "simlink/SegmentFault.h"
 #include "tools/DemoSimulation.h"
 
 namespace {
@@ -96,6 +97,10 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "tarnel-demo-sim: %s\n", error);
     return kExitUnusable;
   }
+  // Output to a reader that went away is dropped (EPIPE), never fatal; a
+  // segment made smaller under the simulation stops it with status 3.
+  ::signal(SIGPIPE, SIG_IGN);
+  segment_fault::Install("tarnel-demo-sim");
   platform::TerminationSignals block;
   GenericSimShm shm;
   if (!shm.IsValid()) {

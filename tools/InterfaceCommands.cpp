@@ -10,6 +10,7 @@
 
 #include "panels/PanelInterface.h"
 #include "tools/InterfaceFields.h"
+#include "tools/OutputReader.h"
 
 namespace {
 
@@ -224,14 +225,15 @@ int WatchCommand(int argc, char** argv, const uint8_t* base, const void* signals
   }
   std::printf("watching %d fields (%s layout%s); interrupt to stop\n", context.count,
               LayoutName(context.options.layout), context.options.inputs ? ", with inputs" : "");
-  std::fflush(stdout);
 
   timespec start;
   clock_gettime(CLOCK_MONOTONIC, &start);
   const timespec poll{0, kPollNanoseconds};
   // The terminating signals are blocked while the tool is a user of the
   // segment; waiting for them is the pause between polls.
-  while (sigtimedwait(static_cast<const sigset_t*>(signals), nullptr, &poll) < 0) {
+  // A reader that went away (EPIPE: `watch | head`) ends the watch too.
+  while (std::fflush(stdout) == 0 && !std::ferror(stdout) && !OutputReaderGone(stdout) &&
+         sigtimedwait(static_cast<const sigset_t*>(signals), nullptr, &poll) < 0) {
     for (int i = 0; i < context.count; i++) {
       const uint32_t bits = LoadFieldBits(base, list[i].field);
       if (bits == list[i].bits) continue;
@@ -244,7 +246,6 @@ int WatchCommand(int argc, char** argv, const uint8_t* base, const void* signals
       std::printf("\n");
       list[i].bits = bits;
     }
-    std::fflush(stdout);
   }
   return kExitOk;
 }

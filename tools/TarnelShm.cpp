@@ -21,6 +21,7 @@
 #include "tools/Recording.h"
 #include "simlink/CTrnShm.h"
 #include "simlink/GenericSimShm.h"
+#include "simlink/SegmentFault.h"
 
 namespace {
 
@@ -525,6 +526,10 @@ int Remove(const char* which) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // A reader that goes away ends the output with EPIPE, not the tool with
+  // SIGPIPE; a segment made smaller under the tool stops it with status 3.
+  ::signal(SIGPIPE, SIG_IGN);
+  segment_fault::Install("tarnel-shm");
   if (argc < 2) {
     std::fputs(kUsage, stderr);
     return kExitBadArguments;
@@ -570,8 +575,8 @@ int main(int argc, char** argv) {
   }
   if (shm.WasCreator() && cmd.kind != Command::kInfo) {
     std::fprintf(stderr,
-                 "tarnel-shm: note: there was no segment %s; this tool created it, and it is removed "
-                 "again when the tool exits\n",
+                 "tarnel-shm: note: there was no segment %s; this tool created it, no station or "
+                 "simulation is attached, and it is removed again when the tool exits\n",
                  shm.GetObjectName());
   }
   uint8_t* base = shm.GetBase();
