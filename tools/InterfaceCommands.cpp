@@ -10,7 +10,7 @@
 
 #include "panels/PanelInterface.h"
 #include "tools/InterfaceFields.h"
-#include "tools/OutputReader.h"
+#include "tools/ToolOutput.h"
 
 namespace {
 
@@ -223,6 +223,9 @@ int WatchCommand(int argc, char** argv, const uint8_t* base, const void* signals
     list[i].field = fields[i];
     list[i].bits = LoadFieldBits(base, fields[i]);
   }
+  // Printed through a stream whose waits for the reader an interrupt ends.
+  std::FILE* const terminal = stdout;
+  stdout = InterruptibleStandardOutput(signals);
   std::printf("watching %d fields (%s layout%s); interrupt to stop\n", context.count,
               LayoutName(context.options.layout), context.options.inputs ? ", with inputs" : "");
 
@@ -232,7 +235,7 @@ int WatchCommand(int argc, char** argv, const uint8_t* base, const void* signals
   // The terminating signals are blocked while the tool is a user of the
   // segment; waiting for them is the pause between polls.
   // A reader that went away (EPIPE: `watch | head`) ends the watch too.
-  while (std::fflush(stdout) == 0 && !std::ferror(stdout) && !OutputReaderGone(stdout) &&
+  while (std::fflush(stdout) == 0 && !std::ferror(stdout) && !StandardOutputReaderGone() &&
          sigtimedwait(static_cast<const sigset_t*>(signals), nullptr, &poll) < 0) {
     for (int i = 0; i < context.count; i++) {
       const uint32_t bits = LoadFieldBits(base, list[i].field);
@@ -247,6 +250,8 @@ int WatchCommand(int argc, char** argv, const uint8_t* base, const void* signals
       list[i].bits = bits;
     }
   }
+  EndInterruptibleOutput();
+  stdout = terminal;
   return kExitOk;
 }
 

@@ -14,7 +14,7 @@
 
 #include "common/TextFcns.h"
 #include "tools/InterfaceFields.h"
-#include "tools/OutputReader.h"
+#include "tools/ToolOutput.h"
 
 namespace {
 
@@ -628,7 +628,7 @@ int RecordCommand(int argc, char** argv, const uint8_t* base, const void* signal
   if (!ParseRecord(argc, argv, &options)) return kExitBadArguments;
   const bool toStdout = std::strcmp(options.file, "-") == 0;
   char error[160];
-  std::FILE* out = toStdout ? stdout : CreateRecording(options.file, error, sizeof error);
+  std::FILE* out = toStdout ? InterruptibleStandardOutput(signals) : CreateRecording(options.file, error, sizeof error);
   if (out == nullptr) {
     std::fprintf(stderr, "tarnel-shm: record: cannot write %s: %s\n", options.file, error);
     return kExitUnusable;
@@ -657,11 +657,17 @@ int RecordCommand(int argc, char** argv, const uint8_t* base, const void* signal
   long polls = 0;
   double t = 0;
   int writeError = 0;
+  // The reason a write failed (EPIPE: the reader went; EINTR: an interrupt
+  // ended a wait for the reader).
+  const auto failure = [toStdout] {
+    const int error = errno;
+    return toStdout && InterruptibleOutputError() != 0 ? InterruptibleOutputError() : error != 0 ? error : EIO;
+  };
   for (;;) {
-    // A reader that went away (EPIPE) ends the recording like an interrupt.
+    // A reader that went away ends the recording like an interrupt.
     errno = 0;
-    if (std::fflush(out) != 0 || std::ferror(out)) writeError = errno != 0 ? errno : EIO;
-    if (toStdout && OutputReaderGone(out)) writeError = EPIPE;
+    if (std::fflush(out) != 0 || std::ferror(out)) writeError = failure();
+    if (toStdout && StandardOutputReaderGone()) writeError = EPIPE;
     if (writeError != 0) {
       t = Since(start);
       break;
@@ -689,10 +695,13 @@ int RecordCommand(int argc, char** argv, const uint8_t* base, const void* signal
   }
   if (writeError == 0) {
     std::fprintf(out, "{\"t\":%.3f,\"end\":true,\"changes\":%ld}\n", t, changes);
-    if (std::fflush(out) != 0) writeError = errno != 0 ? errno : EIO;
+    errno = 0;
+    if (std::fflush(out) != 0 || std::ferror(out)) writeError = failure();
   }
   if (toStdout) {
-    if (writeError == 0 || writeError == EPIPE) return kExitOk;
+    EndInterruptibleOutput();
+    // The reader went (EPIPE) or an interrupt ended a wait for it (EINTR).
+    if (writeError == 0 || writeError == EPIPE || writeError == EINTR) return kExitOk;
   } else if (std::fclose(out) != 0 && writeError == 0) {
     writeError = errno;
   }

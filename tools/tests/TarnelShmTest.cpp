@@ -676,11 +676,12 @@ TEST_F(TarnelShmWithSegmentTest, EveryToolEndsUncountedWhenItsReaderGoesOrItsSeg
     std::vector<std::string> args;
     const char* program;
     off_t shrinkTo;
+    bool printsChanges;
   } tools[] = {
-      {{"watch", "--inputs", "--a320"}, "tarnel-shm", kKeepsCount},
-      {{"record", "-", "--a320"}, "tarnel-shm", kKeepsCount},
-      {{"noise", "--seconds", "1"}, "tarnel-shm", kBelowFields},
-      {{"--seconds", "1"}, "tarnel-demo-sim", kBelowFields},
+      {{"watch", "--inputs", "--a320"}, "tarnel-shm", kKeepsCount, true},
+      {{"record", "-", "--a320"}, "tarnel-shm", kKeepsCount, true},
+      {{"noise", "--seconds", "1"}, "tarnel-shm", kBelowFields, false},
+      {{"--seconds", "1"}, "tarnel-demo-sim", kBelowFields, false},
   };
   const auto attached = [this] {
     for (int i = 0; i < 300 && shm_->GetUserCount() < 2; i++) ::usleep(10000);
@@ -703,6 +704,23 @@ TEST_F(TarnelShmWithSegmentTest, EveryToolEndsUncountedWhenItsReaderGoesOrItsSeg
     ASSERT_TRUE(EndsWithin(piped, 5));
     EXPECT_EQ(FinishTool(piped).status, 0) << "ended, not killed by SIGPIPE";
     EXPECT_EQ(shm_->GetUserCount(), 1);
+
+    if (t.printsChanges) {
+      // A reader that stops reading: an interrupt still ends the tool.
+      Pipe stalled;
+      ::fcntl(stalled.fds[1], F_SETPIPE_SZ, 4096);
+      ToolProcess held = SpawnTool(t.args, t.program, {nullptr, stalled.fds});
+      stalled.CloseWrite();
+      ASSERT_TRUE(attached());
+      for (int round = 0; round < 3; round++) {
+        std::memset(base_ + generic_area::kA320ZoneFirst, round + 1, 0x100);
+        ::usleep(100000);
+      }
+      ::kill(held.pid, SIGINT);
+      ASSERT_TRUE(EndsWithin(held, 5)) << "held by its output";
+      EXPECT_EQ(FinishTool(held).status, 0);
+      EXPECT_EQ(shm_->GetUserCount(), 1);
+    }
 
     ToolProcess shrunk = SpawnTool(t.args, t.program);
     ASSERT_TRUE(attached());
