@@ -468,8 +468,6 @@ std::FILE* OpenRecording(const char* path, char* error, size_t errorSize) {
     refusal = "is a directory, not a recording";
   } else if (!S_ISREG(st.st_mode)) {
     refusal = "is not a regular file (a FIFO, device or socket); name a recording file, or - for standard input";
-  } else if (st.st_size == 0) {
-    refusal = "empty file";
   }
   std::FILE* in = refusal == nullptr ? ::fdopen(fd, "r") : nullptr;
   if (in == nullptr) {
@@ -604,7 +602,7 @@ int Walk(const ReplayOptions& options, std::FILE* in, uint8_t* base, const void*
     CopyBounded(error, "read error", sizeof error);
     status = kExitUnusable;
   } else if (status == kExitOk && !headed) {
-    CopyBounded(error, "no header line (only blank lines)", sizeof error);
+    CopyBounded(error, lineNumber == 0 ? "empty file" : "no header line (only blank lines)", sizeof error);
     status = kExitUnusable;
   }
   if (status != kExitOk) {
@@ -719,7 +717,7 @@ int CheckReplay(int argc, char** argv) {
   char error[160];
   gRecording = OpenRecording(options.file, error, sizeof error);
   if (gRecording == nullptr) {
-    std::fprintf(stderr, "tarnel-shm: replay: %s line 0: %s\n", options.file, error);
+    std::fprintf(stderr, "tarnel-shm: replay: %s: %s\n", options.file, error);
     return kExitUnusable;
   }
   const int status = Walk(options, gRecording, nullptr, nullptr);

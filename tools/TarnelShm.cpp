@@ -573,7 +573,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "tarnel-shm: %s\n", shm.GetFullText().c_str());
     return kExitUnusable;
   }
-  if (shm.WasCreator() && cmd.kind != Command::kInfo) {
+  // info says it in its own report; every other command here, once, on stderr.
+  if (shm.WasCreator() && (watch || noise || record || replay || cmd.kind != Command::kInfo)) {
     std::fprintf(stderr,
                  "tarnel-shm: note: there was no segment %s; this tool created it, no station or "
                  "simulation is attached, and it is removed again when the tool exits\n",

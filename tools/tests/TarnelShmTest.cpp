@@ -351,6 +351,11 @@ TEST_F(TarnelShmTest, WithoutASegmentItCreatesOneForItsRunAndSaysSo) {
   EXPECT_EQ(run.status, 0);
   EXPECT_TRUE(Contains(run.err, "note: there was no segment"));
   EXPECT_FALSE(shm_test::Exists(kName));
+  // Once, and that nothing answers what the tool writes or watches.
+  ToolRun noise = RunTool({"noise", "--seconds", "1"});
+  const std::string note = "this tool created it, no station or simulation is attached";
+  EXPECT_TRUE(Contains(noise.err, note)) << noise.err;
+  EXPECT_EQ(noise.err.find(note), noise.err.rfind(note));
 }
 
 TEST_F(TarnelShmTest, RemoveUnlinksASegmentLeftByACrashedProgram) {
