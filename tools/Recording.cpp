@@ -613,7 +613,6 @@ int Walk(const ReplayOptions& options, std::FILE* in, uint8_t* base, const void*
   return status;
 }
 
-
 }  // namespace
 
 int ParseRecordArguments(int argc, char** argv) {
