@@ -5,7 +5,7 @@
 // SIGTERM, SIGHUP or SIGQUIT arrives.
 //
 // Exit status: 0 done, 1 the segment cannot be used (reason on stderr),
-// 2 bad arguments.
+// 2 bad arguments, 3 the segment was made smaller under it.
 
 #include <signal.h>
 #include <time.h>

@@ -3,7 +3,8 @@
 // (attach or create, version check, counted as a user while it runs).
 //
 // Exit status: 0 done, 1 the segment or a file cannot be used (the report text on
-// stderr), 2 bad arguments (nothing is attached then).
+// stderr), 2 bad arguments (nothing is attached then), 3 the segment was made
+// smaller under the tool.
 
 #include <signal.h>
 
