@@ -79,6 +79,7 @@ int main(int argc, char** argv) {
   }
 
   segment_fault::Install("tarnel-bridge");
+  ::signal(SIGPIPE, SIG_IGN);  // a closed output pipe is EPIPE, not death with the count held
   platform::TerminationSignals signals;
   const bool simSide = options.role == FieldWriter::kSimulation;
   const char* prefix = std::getenv("TARNEL_SHM_PREFIX");

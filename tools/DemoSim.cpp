@@ -5,7 +5,7 @@
 // SIGTERM, SIGHUP or SIGQUIT arrives.
 //
 // Exit status: 0 done, 1 the segment cannot be used (reason on stderr),
-// 2 bad arguments.
+// 2 bad arguments, 3 the segment was made smaller under it.
 
 #include <signal.h>
 #include <time.h>
@@ -16,6 +16,7 @@
 
 #include "platform/TerminationSignals.h"
 #include "simlink/GenericSimShm.h"
+#include "simlink/SegmentFault.h"
 #include "tools/DemoSimulation.h"
 
 namespace {
@@ -96,6 +97,10 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "tarnel-demo-sim: %s\n", error);
     return kExitUnusable;
   }
+  // Output to a reader that went away is dropped (EPIPE), never fatal; a
+  // segment made smaller under the simulation stops it with status 3.
+  ::signal(SIGPIPE, SIG_IGN);
+  segment_fault::Install("tarnel-demo-sim");
   platform::TerminationSignals block;
   GenericSimShm shm;
   if (!shm.IsValid()) {

@@ -10,6 +10,7 @@
 
 #include "panels/PanelInterface.h"
 #include "tools/InterfaceFields.h"
+#include "tools/ToolOutput.h"
 
 namespace {
 
@@ -222,16 +223,20 @@ int WatchCommand(int argc, char** argv, const uint8_t* base, const void* signals
     list[i].field = fields[i];
     list[i].bits = LoadFieldBits(base, fields[i]);
   }
+  // Printed through a stream whose waits for the reader an interrupt ends.
+  std::FILE* const terminal = stdout;
+  stdout = InterruptibleStandardOutput(signals);
   std::printf("watching %d fields (%s layout%s); interrupt to stop\n", context.count,
               LayoutName(context.options.layout), context.options.inputs ? ", with inputs" : "");
-  std::fflush(stdout);
 
   timespec start;
   clock_gettime(CLOCK_MONOTONIC, &start);
   const timespec poll{0, kPollNanoseconds};
   // The terminating signals are blocked while the tool is a user of the
   // segment; waiting for them is the pause between polls.
-  while (sigtimedwait(static_cast<const sigset_t*>(signals), nullptr, &poll) < 0) {
+  // A reader that went away (EPIPE: `watch | head`) ends the watch too.
+  while (std::fflush(stdout) == 0 && !std::ferror(stdout) && !StandardOutputReaderGone() &&
+         sigtimedwait(static_cast<const sigset_t*>(signals), nullptr, &poll) < 0) {
     for (int i = 0; i < context.count; i++) {
       const uint32_t bits = LoadFieldBits(base, list[i].field);
       if (bits == list[i].bits) continue;
@@ -244,8 +249,9 @@ int WatchCommand(int argc, char** argv, const uint8_t* base, const void* signals
       std::printf("\n");
       list[i].bits = bits;
     }
-    std::fflush(stdout);
   }
+  EndInterruptibleOutput();
+  stdout = terminal;
   return kExitOk;
 }
 

@@ -1,7 +1,10 @@
 #include "tools/Recording.h"
 
+#include <fcntl.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <time.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cmath>
@@ -11,6 +14,7 @@
 
 #include "common/TextFcns.h"
 #include "tools/InterfaceFields.h"
+#include "tools/ToolOutput.h"
 
 namespace {
 
@@ -23,6 +27,9 @@ constexpr char kFormatName[] = "tarnel-shm";
 // Longer lines are refused: the recorder writes none this long.
 constexpr int kMaxLine = 1024;
 constexpr double kMaxTime = 1e7;  // seconds
+// A recording replayed from standard input is read whole before anything is
+// attached, into this much memory at most.
+constexpr size_t kMaxStandardInput = 16u << 20;
 
 InterfaceField gFields[kMaxFields];
 uint32_t gBits[kMaxFields];
@@ -145,6 +152,42 @@ bool ParseRecord(int argc, char** argv, RecordOptions* options) {
   return true;
 }
 
+// The recording file, new or an existing regular file, and never on the
+// file system that holds the shared-memory segments: truncating a segment
+// would pull the memory from under every program that maps it.
+std::FILE* CreateRecording(const char* path, char* error, size_t errorSize) {
+  constexpr int kFlags = O_WRONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC;
+  bool created = true;
+  int fd = ::open(path, kFlags | O_CREAT | O_EXCL, 0644);
+  if (fd < 0 && errno == EEXIST) {
+    created = false;
+    fd = ::open(path, kFlags);
+  }
+  if (fd < 0) {
+    CopyBounded(error, errno == ENXIO ? "not a regular file" : std::strerror(errno), errorSize);
+    return nullptr;
+  }
+  struct stat st;
+  struct stat segments;
+  const char* refusal = nullptr;
+  if (::fstat(fd, &st) != 0) {
+    refusal = std::strerror(errno);
+  } else if (!S_ISREG(st.st_mode)) {
+    refusal = "not a regular file";
+  } else if (::stat("/dev/shm", &segments) == 0 && st.st_dev == segments.st_dev) {
+    refusal = "the file is under /dev/shm, beside the shared-memory segments; record elsewhere";
+  } else if (::ftruncate(fd, 0) != 0 || ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
+    refusal = std::strerror(errno);
+  }
+  std::FILE* out = refusal == nullptr ? ::fdopen(fd, "w") : nullptr;
+  if (out == nullptr) {
+    CopyBounded(error, refusal != nullptr ? refusal : std::strerror(errno), errorSize);
+    if (created) ::unlink(path);
+    ::close(fd);
+  }
+  return out;
+}
+
 // ------------------------------------------------------------------- replay
 
 // One line of a recording, as far as replay needs it.
@@ -153,7 +196,8 @@ struct Line {
   bool end = false;
   double t = 0;
   bool hasT = false;
-  long offset = -1;
+  bool hasOffset = false;
+  double offset = 0;
   char type[8] = {};
   char writer[16] = {};
   char format[32] = {};
@@ -282,7 +326,8 @@ class LineParser {
       line->t = number;
       line->hasT = true;
     } else if (std::strcmp(key, "offset") == 0) {
-      line->offset = number >= 0 && number < 1e9 && number == std::floor(number) ? long(number) : -2;
+      line->offset = number;
+      line->hasOffset = true;
     } else if (std::strcmp(key, "version") == 0) {
       line->version = number >= 0 && number < 1e9 && number == std::floor(number) ? long(number) : -2;
     } else if (std::strcmp(key, "value") == 0) {
@@ -299,9 +344,9 @@ class LineParser {
 };
 
 // The field a change line names, among the fields of the recording's layout.
-const InterfaceField* FindField(int count, long offset, const char* type) {
+const InterfaceField* FindField(int count, double offset, const char* type) {
   for (int i = 0; i < count; i++) {
-    if (long(gFields[i].offset) == offset && std::strcmp(FieldTypeName(gFields[i].type), type) == 0) {
+    if (double(gFields[i].offset) == offset && std::strcmp(FieldTypeName(gFields[i].type), type) == 0) {
       return &gFields[i];
     }
   }
@@ -351,7 +396,7 @@ bool LineBits(const Line& line, FieldType type, uint32_t* bits) {
 }
 
 struct ReplayOptions {
-  const char* file = nullptr;
+  const char* file = nullptr;  // "-": standard input
   bool outputs = false;
 };
 
@@ -359,7 +404,7 @@ bool ParseReplay(int argc, char** argv, ReplayOptions* options) {
   for (int i = 1; i < argc; i++) {
     if (std::strcmp(argv[i], "--outputs") == 0) {
       options->outputs = true;
-    } else if (options->file == nullptr && argv[i][0] != '-') {
+    } else if (options->file == nullptr && (argv[i][0] != '-' || std::strcmp(argv[i], "-") == 0)) {
       options->file = argv[i];
     } else {
       Bad("replay", "unknown argument", argv[i]);
@@ -367,45 +412,140 @@ bool ParseReplay(int argc, char** argv, ReplayOptions* options) {
     }
   }
   if (options->file == nullptr) {
-    std::fprintf(stderr, "tarnel-shm: replay: name the recording to replay\n");
+    std::fprintf(stderr, "tarnel-shm: replay: name the recording to replay (- for standard input)\n");
     return false;
   }
   return true;
 }
 
-// Reads the recording line by line; checks every line and, with `base`,
-// writes each change at its time. Returns an exit status.
-int Walk(const ReplayOptions& options, uint8_t* base, const void* signals) {
-  std::FILE* in = std::fopen(options.file, "r");
-  if (in == nullptr) {
-    std::fprintf(stderr, "tarnel-shm: replay: cannot open %s: %s\n", options.file, std::strerror(errno));
-    return kExitUnusable;
+// The recording, opened once by the check before anything is attached and
+// read again from its start by the replay. Only a regular file, or standard
+// input read whole into memory: nothing the replay reads can block it.
+std::FILE* gRecording = nullptr;
+char gStandardInput[kMaxStandardInput];
+
+std::FILE* OpenRecording(const char* path, char* error, size_t errorSize) {
+  if (std::strcmp(path, "-") == 0) {
+    size_t used = 0;
+    for (;;) {
+      const ssize_t n = ::read(STDIN_FILENO, gStandardInput + used, sizeof gStandardInput - used);
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) {
+        FormatBounded(error, errorSize, "cannot read standard input: %s", std::strerror(errno));
+        return nullptr;
+      }
+      if (n == 0) break;
+      used += size_t(n);
+      if (used == sizeof gStandardInput) {
+        char more;
+        if (::read(STDIN_FILENO, &more, 1) != 0) {
+          FormatBounded(error, errorSize, "standard input holds more than %zu MiB; replay it from a file",
+                        kMaxStandardInput >> 20);
+          return nullptr;
+        }
+        break;
+      }
+    }
+    if (used == 0) {
+      CopyBounded(error, "empty file", errorSize);
+      return nullptr;
+    }
+    std::FILE* in = ::fmemopen(gStandardInput, used, "r");
+    if (in == nullptr) FormatBounded(error, errorSize, "cannot read standard input: %s", std::strerror(errno));
+    return in;
   }
-  char text[kMaxLine + 2];
-  char error[96] = {};
+  // Not blocking: opening a FIFO waits for a writer otherwise.
+  const int fd = ::open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) {
+    FormatBounded(error, errorSize, "cannot open: %s", std::strerror(errno));
+    return nullptr;
+  }
+  struct stat st;
+  const char* refusal = nullptr;
+  if (::fstat(fd, &st) != 0) {
+    refusal = "cannot be examined";
+  } else if (S_ISDIR(st.st_mode)) {
+    refusal = "is a directory, not a recording";
+  } else if (!S_ISREG(st.st_mode)) {
+    refusal = "is not a regular file (a FIFO, device or socket); name a recording file, or - for standard input";
+  }
+  std::FILE* in = refusal == nullptr ? ::fdopen(fd, "r") : nullptr;
+  if (in == nullptr) {
+    CopyBounded(error, refusal != nullptr ? refusal : "cannot be read", errorSize);
+    ::close(fd);
+  }
+  return in;
+}
+
+enum class ReadResult { kLine, kEnd, kTooLong };
+
+// One line into text (without its '\n'), its length and the column of its
+// first NUL byte (0: none). Lines longer than kMaxLine are not read further.
+ReadResult ReadLine(std::FILE* in, char* text, size_t* length, size_t* nulColumn) {
+  size_t used = 0;
+  *nulColumn = 0;
+  int c;
+  while ((c = getc_unlocked(in)) != EOF && c != '\n') {
+    if (used == kMaxLine) return ReadResult::kTooLong;
+    if (c == '\0' && *nulColumn == 0) *nulColumn = used + 1;
+    text[used++] = static_cast<char>(c);
+  }
+  text[used] = '\0';
+  *length = used;
+  return c == EOF && used == 0 ? ReadResult::kEnd : ReadResult::kLine;
+}
+
+// Names the problem with a change line's time, or returns false when it is good.
+bool TimeProblem(const Line& line, double last, char* error, size_t errorSize) {
+  if (!line.hasT) {
+    CopyBounded(error, "missing time", errorSize);
+  } else if (line.t < 0) {
+    FormatBounded(error, errorSize, "negative time %.15g s", line.t);
+  } else if (line.t > kMaxTime) {
+    FormatBounded(error, errorSize, "time %.15g s is beyond the longest recording (1e7 s)", line.t);
+  } else if (line.t < last) {
+    FormatBounded(error, errorSize, "time %.3f s is earlier than the line before (%.3f s)", line.t, last);
+  } else {
+    return false;
+  }
+  return true;
+}
+
+// Checks every line of the recording and, with `base`, writes each change at
+// its time. Returns an exit status.
+int Walk(const ReplayOptions& options, std::FILE* in, uint8_t* base, const void* signals) {
+  char text[kMaxLine + 1];
+  char error[160] = {};
   int lineNumber = 0;
   int count = 0;
   int written = 0;
   double last = 0;
+  bool headed = false;
   bool ended = false;
   timespec start;
   clock_gettime(CLOCK_MONOTONIC, &start);
   int status = kExitOk;
-  while (status == kExitOk && std::fgets(text, sizeof text, in) != nullptr) {
+  for (;;) {
+    size_t length = 0;
+    size_t nulColumn = 0;
+    const ReadResult read = ReadLine(in, text, &length, &nulColumn);
+    if (read == ReadResult::kEnd) break;
     lineNumber++;
-    const size_t length = std::strlen(text);
-    if (length > kMaxLine || (length == sizeof text - 1 && text[length - 1] != '\n')) {
+    status = kExitUnusable;
+    if (read == ReadResult::kTooLong) {
       CopyBounded(error, "line too long", sizeof error);
-      status = kExitUnusable;
       break;
     }
-    if (length <= 1 && (length == 0 || text[0] == '\n')) continue;
+    if (nulColumn != 0) {
+      FormatBounded(error, sizeof error, "a NUL byte at column %zu; a recording is text", nulColumn);
+      break;
+    }
+    status = kExitOk;
+    if (length == 0 || (length == 1 && text[0] == '\r')) continue;
+    status = kExitUnusable;
     Line line;
-    if (!LineParser(text).Parse(&line, error, sizeof error)) {
-      status = kExitUnusable;
-      break;
-    }
-    if (lineNumber == 1) {
+    if (!LineParser(text).Parse(&line, error, sizeof error)) break;
+    if (!headed) {
       // The header chooses the layout whose fields the lines may name.
       FieldSelection selection;
       if (!line.header || std::strcmp(line.format, kFormatName) != 0) {
@@ -418,31 +558,30 @@ int Walk(const ReplayOptions& options, uint8_t* base, const void* signals) {
       } else {
         selection.layout = std::strcmp(line.layout, "A320") == 0 ? kLayoutA320 : kLayoutA330;
         count = CollectStationFields(selection, gFields, kMaxFields);
+        headed = true;
+        status = kExitOk;
         continue;
       }
-      status = kExitUnusable;
       break;
     }
     if (ended) {
       CopyBounded(error, "a line after the end line", sizeof error);
-      status = kExitUnusable;
       break;
     }
-    if (!line.hasT || line.t < last || line.t > kMaxTime) {
-      CopyBounded(error, "missing time, or earlier than the line before", sizeof error);
-      status = kExitUnusable;
-      break;
-    }
+    if (TimeProblem(line, last, error, sizeof error)) break;
     last = line.t;
+    status = kExitOk;
     if (line.end) {
       ended = true;
       if (base != nullptr && !Pause(line.t - Since(start), signals)) break;
       continue;
     }
-    const InterfaceField* field = FindField(count, line.offset, line.type);
+    const InterfaceField* field = line.hasOffset ? FindField(count, line.offset, line.type) : nullptr;
     uint32_t bits = 0;
-    if (field == nullptr) {
-      FormatBounded(error, sizeof error, "no %s field at offset %ld in this station's interface", line.type,
+    if (!line.hasOffset) {
+      CopyBounded(error, "missing offset", sizeof error);
+    } else if (field == nullptr) {
+      FormatBounded(error, sizeof error, "no %s field at offset %.15g in this station's interface", line.type,
                     line.offset);
     } else if (std::strcmp(line.writer, field->writer == FieldWriter::kStation ? "station" : "simulation") != 0) {
       CopyBounded(error, "the writer does not match the field's", sizeof error);
@@ -457,16 +596,15 @@ int Walk(const ReplayOptions& options, uint8_t* base, const void* signals) {
       continue;
     }
     status = kExitUnusable;
-  }
-  if (status == kExitOk && lineNumber == 0) {
-    CopyBounded(error, "empty file", sizeof error);
-    status = kExitUnusable;
+    break;
   }
   if (status == kExitOk && std::ferror(in)) {
     CopyBounded(error, "read error", sizeof error);
     status = kExitUnusable;
+  } else if (status == kExitOk && !headed) {
+    CopyBounded(error, lineNumber == 0 ? "empty file" : "no header line (only blank lines)", sizeof error);
+    status = kExitUnusable;
   }
-  std::fclose(in);
   if (status != kExitOk) {
     std::fprintf(stderr, "tarnel-shm: replay: %s line %d: %s\n", options.file, lineNumber, error);
   } else if (base != nullptr) {
@@ -486,9 +624,10 @@ int RecordCommand(int argc, char** argv, const uint8_t* base, const void* signal
   RecordOptions options;
   if (!ParseRecord(argc, argv, &options)) return kExitBadArguments;
   const bool toStdout = std::strcmp(options.file, "-") == 0;
-  std::FILE* out = toStdout ? stdout : std::fopen(options.file, "w");
+  char error[160];
+  std::FILE* out = toStdout ? InterruptibleStandardOutput(signals) : CreateRecording(options.file, error, sizeof error);
   if (out == nullptr) {
-    std::fprintf(stderr, "tarnel-shm: record: cannot write %s: %s\n", options.file, std::strerror(errno));
+    std::fprintf(stderr, "tarnel-shm: record: cannot write %s: %s\n", options.file, error);
     return kExitUnusable;
   }
   int count = CollectStationFields(options.selection, gFields, kMaxFields);
@@ -514,8 +653,22 @@ int RecordCommand(int argc, char** argv, const uint8_t* base, const void* signal
   long changes = 0;
   long polls = 0;
   double t = 0;
+  int writeError = 0;
+  // The reason a write failed (EPIPE: the reader went; EINTR: an interrupt
+  // ended a wait for the reader).
+  const auto failure = [toStdout] {
+    const int error = errno;
+    return toStdout && InterruptibleOutputError() != 0 ? InterruptibleOutputError() : error != 0 ? error : EIO;
+  };
   for (;;) {
-    std::fflush(out);
+    // A reader that went away ends the recording like an interrupt.
+    errno = 0;
+    if (std::fflush(out) != 0 || std::ferror(out)) writeError = failure();
+    if (toStdout && StandardOutputReaderGone()) writeError = EPIPE;
+    if (writeError != 0) {
+      t = Since(start);
+      break;
+    }
     // Polls at fixed times from the start, so the pace does not drift.
     const double next = double(polls + 1) / double(options.rate);
     if (options.seconds > 0 && next > double(options.seconds)) {
@@ -537,13 +690,22 @@ int RecordCommand(int argc, char** argv, const uint8_t* base, const void* signal
       changes++;
     }
   }
-  std::fprintf(out, "{\"t\":%.3f,\"end\":true,\"changes\":%ld}\n", t, changes);
-  const bool failed = std::ferror(out) != 0;
-  if (!toStdout && std::fclose(out) != 0) {
-    std::fprintf(stderr, "tarnel-shm: record: writing %s failed\n", options.file);
+  if (writeError == 0) {
+    std::fprintf(out, "{\"t\":%.3f,\"end\":true,\"changes\":%ld}\n", t, changes);
+    errno = 0;
+    if (std::fflush(out) != 0 || std::ferror(out)) writeError = failure();
+  }
+  if (toStdout) {
+    EndInterruptibleOutput();
+    // The reader went (EPIPE) or an interrupt ended a wait for it (EINTR).
+    if (writeError == 0 || writeError == EPIPE || writeError == EINTR) return kExitOk;
+  } else if (std::fclose(out) != 0 && writeError == 0) {
+    writeError = errno;
+  }
+  if (writeError != 0) {
+    std::fprintf(stderr, "tarnel-shm: record: writing %s failed: %s\n", options.file, std::strerror(writeError));
     return kExitUnusable;
   }
-  if (failed) return kExitUnusable;
   if (!toStdout) std::fprintf(stderr, "recorded %ld changes over %.3f s\n", changes, t);
   return kExitOk;
 }
@@ -551,7 +713,17 @@ int RecordCommand(int argc, char** argv, const uint8_t* base, const void* signal
 int CheckReplay(int argc, char** argv) {
   ReplayOptions options;
   if (!ParseReplay(argc, argv, &options)) return kExitBadArguments;
-  return Walk(options, nullptr, nullptr);
+  char error[160];
+  gRecording = OpenRecording(options.file, error, sizeof error);
+  if (gRecording == nullptr) {
+    std::fprintf(stderr, "tarnel-shm: replay: %s: %s\n", options.file, error);
+    return kExitUnusable;
+  }
+  const int status = Walk(options, gRecording, nullptr, nullptr);
+  if (status == kExitOk && std::fseek(gRecording, 0, SEEK_SET) == 0) return kExitOk;
+  std::fclose(gRecording);
+  gRecording = nullptr;
+  return status == kExitOk ? kExitUnusable : status;
 }
 
 bool ReplayWritesOutputs(int argc, char** argv) {
@@ -562,5 +734,12 @@ bool ReplayWritesOutputs(int argc, char** argv) {
 int ReplayCommand(int argc, char** argv, uint8_t* base, const void* signals) {
   ReplayOptions options;
   if (!ParseReplay(argc, argv, &options)) return kExitBadArguments;
-  return Walk(options, base, signals);
+  if (gRecording == nullptr) {
+    std::fprintf(stderr, "tarnel-shm: replay: the recording was not checked first\n");
+    return kExitUnusable;
+  }
+  const int status = Walk(options, gRecording, base, signals);
+  std::fclose(gRecording);
+  gRecording = nullptr;
+  return status;
 }

@@ -21,16 +21,21 @@
 // record FILE [AREA] [--seconds N] [--rate HZ] [--a320] [--with-count]
 // Exit status 0, or 2 for bad arguments.
 int ParseRecordArguments(int argc, char** argv);
-// Records until N seconds have passed or one of the blocked signals arrives.
-// Exit status 0, or 1 when the file cannot be written.
+// Records until N seconds have passed, one of the blocked signals arrives or
+// the reader of standard output (FILE "-") goes away. FILE is a new or a
+// regular file, never one under /dev/shm. Exit status 0, or 1 when the file
+// cannot be written.
 int RecordCommand(int argc, char** argv, const uint8_t* base, const void* signals);
 
-// replay FILE [--outputs]: checks the arguments and the whole file before
-// anything is attached. Exit status 0, 1 for a file that cannot be used
-// (the reason, with its line number, on stderr) or 2 for bad arguments.
+// replay FILE|- [--outputs]: checks the arguments and the whole recording
+// before anything is attached, and keeps it open for ReplayCommand. FILE is
+// a regular file; "-" reads standard input whole into memory (bounded).
+// Exit status 0, 1 for a recording that cannot be used (the reason, with its
+// line number, on stderr) or 2 for bad arguments.
 int CheckReplay(int argc, char** argv);
 // True when the arguments ask for the station's fields to be written too.
 bool ReplayWritesOutputs(int argc, char** argv);
 // Writes the recorded values back at their recorded times (the station's
-// fields only with --outputs), until the end or a blocked signal.
+// fields only with --outputs), until the end or a blocked signal. Reads the
+// recording CheckReplay opened.
 int ReplayCommand(int argc, char** argv, uint8_t* base, const void* signals);

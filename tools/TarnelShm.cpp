@@ -3,7 +3,8 @@
 // (attach or create, version check, counted as a user while it runs).
 //
 // Exit status: 0 done, 1 the segment or a file cannot be used (the report text on
-// stderr), 2 bad arguments (nothing is attached then).
+// stderr), 2 bad arguments (nothing is attached then), 3 the segment was made
+// smaller under the tool.
 
 #include <signal.h>
 
@@ -21,6 +22,7 @@
 #include "tools/Recording.h"
 #include "simlink/CTrnShm.h"
 #include "simlink/GenericSimShm.h"
+#include "simlink/SegmentFault.h"
 
 namespace {
 
@@ -525,6 +527,10 @@ int Remove(const char* which) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // A reader that goes away ends the output with EPIPE, not the tool with
+  // SIGPIPE; a segment made smaller under the tool stops it with status 3.
+  ::signal(SIGPIPE, SIG_IGN);
+  segment_fault::Install("tarnel-shm");
   if (argc < 2) {
     std::fputs(kUsage, stderr);
     return kExitBadArguments;
@@ -568,10 +574,11 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "tarnel-shm: %s\n", shm.GetFullText().c_str());
     return kExitUnusable;
   }
-  if (shm.WasCreator() && cmd.kind != Command::kInfo) {
+  // info says it in its own report; every other command here, once, on stderr.
+  if (shm.WasCreator() && (watch || noise || record || replay || cmd.kind != Command::kInfo)) {
     std::fprintf(stderr,
-                 "tarnel-shm: note: there was no segment %s; this tool created it, and it is removed "
-                 "again when the tool exits\n",
+                 "tarnel-shm: note: there was no segment %s; this tool created it, no station or "
+                 "simulation is attached, and it is removed again when the tool exits\n",
                  shm.GetObjectName());
   }
   uint8_t* base = shm.GetBase();

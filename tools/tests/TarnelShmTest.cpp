@@ -3,6 +3,8 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -26,6 +28,7 @@ extern char** environ;
 
 namespace {
 
+using shm_test::Pipe;
 using shm_test::ScopedPrefix;
 
 const char kName[] = "GenericSimSharedMemory";
@@ -64,7 +67,13 @@ struct ToolProcess {
   std::string errPath;
 };
 
-ToolProcess SpawnTool(const std::vector<std::string>& args, const char* program = "tarnel-shm") {
+// Where the tool's standard input comes from, and a pipe for its output.
+struct ToolIo {
+  const char* input = nullptr;  // a file's path
+  const int* outputPipe = nullptr;  // its two ends: the tool writes the second
+};
+
+ToolProcess SpawnTool(const std::vector<std::string>& args, const char* program = "tarnel-shm", ToolIo io = {}) {
   ToolProcess p;
   char dirTemplate[] = "/tmp/tarnel_shm_test_XXXXXX";
   if (::mkdtemp(dirTemplate) == nullptr) {
@@ -82,7 +91,13 @@ ToolProcess SpawnTool(const std::vector<std::string>& args, const char* program 
   argv.push_back(nullptr);
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, p.outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  if (io.input != nullptr) posix_spawn_file_actions_addopen(&actions, 0, io.input, O_RDONLY, 0);
+  if (io.outputPipe != nullptr) {
+    posix_spawn_file_actions_adddup2(&actions, io.outputPipe[1], 1);
+    posix_spawn_file_actions_addclose(&actions, io.outputPipe[0]);
+  } else {
+    posix_spawn_file_actions_addopen(&actions, 1, p.outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  }
   posix_spawn_file_actions_addopen(&actions, 2, p.errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
   if (posix_spawn(&p.pid, tool.c_str(), &actions, nullptr, argv.data(), environ) != 0) {
     p.pid = -1;
@@ -106,6 +121,18 @@ ToolRun FinishTool(const ToolProcess& p) {
 }
 
 ToolRun RunTool(const std::vector<std::string>& args) { return FinishTool(SpawnTool(args)); }
+
+// True once the tool has ended (left to FinishTool to collect); a tool
+// still running after `seconds` is killed and false returned.
+bool EndsWithin(const ToolProcess& p, double seconds) {
+  for (int tick = 0; tick < int(seconds * 100); tick++) {
+    siginfo_t info{};
+    if (::waitid(P_PID, id_t(p.pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid == p.pid) return true;
+    ::usleep(10000);
+  }
+  ::kill(p.pid, SIGKILL);
+  return false;
+}
 
 bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
@@ -324,6 +351,11 @@ TEST_F(TarnelShmTest, WithoutASegmentItCreatesOneForItsRunAndSaysSo) {
   EXPECT_EQ(run.status, 0);
   EXPECT_TRUE(Contains(run.err, "note: there was no segment"));
   EXPECT_FALSE(shm_test::Exists(kName));
+  // Once, and that nothing answers what the tool writes or watches.
+  ToolRun noise = RunTool({"noise", "--seconds", "1"});
+  const std::string note = "this tool created it, no station or simulation is attached";
+  EXPECT_TRUE(Contains(noise.err, note)) << noise.err;
+  EXPECT_EQ(noise.err.find(note), noise.err.rfind(note));
 }
 
 TEST_F(TarnelShmTest, RemoveUnlinksASegmentLeftByACrashedProgram) {
@@ -523,7 +555,17 @@ TEST_F(TarnelShmWithSegmentTest, ABadRecordingIsRefusedWithItsLineBeforeAnything
       {header + good + "{\"t\":0.0,\"offset\":74103,\"type\":\"u8\",\"writer\":\"station\",\"value\":1}\n",
        "line 3: the writer does not match"},
       {header + "{\"t\":1.0,\"offset\":74103,\"type\":\"u8\",\"writer\":\"simulation\",\"value\":1}\n" + good,
-       "line 3: missing time, or earlier"},
+       "line 3: time 0.000 s is earlier than the line before (1.000 s)"},
+      {header + "{\"t\":1e8,\"offset\":74103,\"type\":\"u8\",\"writer\":\"simulation\",\"value\":1}\n",
+       "line 2: time 100000000 s is beyond the longest recording"},
+      {header + "{\"offset\":74103,\"type\":\"u8\",\"writer\":\"simulation\",\"value\":1}\n", "line 2: missing time"},
+      {header + "{\"t\":0.0,\"offset\":4294967295,\"type\":\"u8\",\"writer\":\"simulation\",\"value\":1}\n",
+       "line 2: no u8 field at offset 4294967295"},
+      {"\n\n" + header + good, ""},  // blank lines before the header are allowed
+      {"\n\n\n", "line 3: no header line"},
+      {std::string(1000, '\0'), "line 1: a NUL byte at column 1"},
+      {header + good + good.substr(0, good.size() - 1) + std::string(1, '\0') + "{\"t\":9}\n",
+       "line 3: a NUL byte at column 69"},
       {header + good + "{\"t\":1.0,\"offset\":74103} x\n", "line 3: text after the object"},
       {header + good + "{\"t\":1e999,\"offset\":74103}\n", "line 3: bad value"},
       {header + good + "{\"t\":2.0,\"offset\":74103,\"field\":\"" + std::string(2000, 'x') + "\"}\n",
@@ -536,9 +578,10 @@ TEST_F(TarnelShmWithSegmentTest, ABadRecordingIsRefusedWithItsLineBeforeAnything
   for (const auto& c : cases) {
     std::ofstream(path, std::ios::binary | std::ios::trunc) << c.text;
     ToolRun run = RunTool({"replay", path});
-    EXPECT_EQ(run.status, 1) << c.reason;
+    EXPECT_EQ(run.status, c.reason[0] == '\0' ? 0 : 1) << c.reason;
     EXPECT_TRUE(Contains(run.err, c.reason)) << run.err;
-    EXPECT_EQ(base_[0x12177], 0) << "nothing written: " << c.reason;
+    EXPECT_EQ(base_[0x12177], c.reason[0] == '\0' ? 1 : 0) << "nothing written: " << c.reason;
+    base_[0x12177] = 0;
     EXPECT_EQ(shm_->GetUserCount(), 1) << "refused before attaching";
   }
   ::unlink(path);
@@ -579,6 +622,131 @@ TEST_F(TarnelShmWithSegmentTest, ARecordedDemonstrationRunReplaysToTheSameFields
   EXPECT_EQ(replay.status, 0) << replay.err;
   EXPECT_TRUE(std::equal(ended.begin(), ended.end(), base_ + first)) << "the fields as the run left them";
   ::unlink(path);
+}
+
+// Files that are no recording, and places a recording must not go: refused
+// at once (nothing waits on a FIFO or reads /dev/zero for ever), the count
+// released, the live segment untouched.
+TEST_F(TarnelShmWithSegmentTest, ReplayAndRecordRefuseWhatIsNoRecordingFile) {
+  char dir[] = "/tmp/tarnel_refusals_XXXXXX";
+  ASSERT_NE(::mkdtemp(dir), nullptr);
+  const std::string fifo = std::string(dir) + "/fifo";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  const std::string underShm = "/dev/shm/" + shm_test::ObjectName("recording").substr(1);
+  const std::string segment = "/dev/shm/" + shm_test::ObjectName(kName).substr(1);
+  const struct {
+    std::vector<std::string> args;
+    const char* reason;
+  } cases[] = {
+      {{"replay", fifo}, "is not a regular file"},
+      {{"replay", "/dev/zero"}, "is not a regular file"},
+      {{"replay", dir}, "is a directory"},
+      {{"record", fifo, "--seconds", "1"}, "not a regular file"},
+      {{"record", "/dev/null", "--seconds", "1"}, "not a regular file"},
+      {{"record", underShm, "--seconds", "1"}, "under /dev/shm"},
+      {{"record", segment, "--seconds", "1"}, "under /dev/shm"},
+  };
+  for (const auto& c : cases) {
+    ToolProcess tool = SpawnTool(c.args);
+    ASSERT_TRUE(EndsWithin(tool, 5)) << c.args[1] << " hangs";
+    ToolRun run = FinishTool(tool);
+    EXPECT_EQ(run.status, 1) << c.args[1];
+    EXPECT_TRUE(Contains(run.err, c.reason)) << run.err;
+    EXPECT_EQ(shm_->GetUserCount(), 1) << c.args[1];
+  }
+  EXPECT_FALSE(shm_test::Exists("recording"));
+  EXPECT_EQ(shm_test::ObjectSize(kName), 129328);
+
+  // Standard input is read whole before anything is attached.
+  const std::string input = std::string(dir) + "/input";
+  std::ofstream(input) << "{\"recording\":\"tarnel-shm\",\"version\":1,\"layout\":\"A330\"}\n"
+                       << "{\"t\":0.0,\"offset\":74103,\"type\":\"u8\",\"writer\":\"simulation\",\"value\":1}\n";
+  ToolRun piped = FinishTool(SpawnTool({"replay", "-"}, "tarnel-shm", {input.c_str()}));
+  EXPECT_EQ(piped.status, 0) << piped.err;
+  EXPECT_EQ(base_[0x12177], 1);
+  ::unlink(input.c_str());
+  ::unlink(fifo.c_str());
+  ::rmdir(dir);
+}
+
+// Every tool that stays attached ends cleanly, uncounted, when the reader of
+// its output goes away (no death by SIGPIPE) or when another program makes
+// the segment smaller (status 3 and a clear text, not a bus error).
+TEST_F(TarnelShmWithSegmentTest, EveryToolEndsUncountedWhenItsReaderGoesOrItsSegmentShrinks) {
+  // A size that keeps the user count but not the A320 fields, and one below
+  // the A330 fields (the count out of reach then).
+  constexpr off_t kKeepsCount = generic_area::kUserCount + 4;
+  constexpr off_t kBelowFields = 0x12000;
+  const struct {
+    std::vector<std::string> args;
+    const char* program;
+    off_t shrinkTo;
+    bool printsChanges;
+  } tools[] = {
+      {{"watch", "--inputs", "--a320"}, "tarnel-shm", kKeepsCount, true},
+      {{"record", "-", "--a320"}, "tarnel-shm", kKeepsCount, true},
+      {{"noise", "--seconds", "1"}, "tarnel-shm", kBelowFields, false},
+      {{"--seconds", "1"}, "tarnel-demo-sim", kBelowFields, false},
+  };
+  const auto attached = [this] {
+    for (int i = 0; i < 300 && shm_->GetUserCount() < 2; i++) ::usleep(10000);
+    return shm_->GetUserCount() == 2;
+  };
+  const std::string object = shm_test::ObjectName(kName);
+  for (const auto& t : tools) {
+    SCOPED_TRACE(t.args[0]);
+    // The reader reads the first line and goes; a field changes after that.
+    Pipe output;
+    ToolProcess piped = SpawnTool(t.args, t.program, {nullptr, output.fds});
+    output.CloseWrite();
+    ASSERT_TRUE(attached());
+    std::string first;
+    for (int c; (c = output.ReadByte()) >= 0 && c != '\n';) first.push_back(char(c));
+    EXPECT_FALSE(first.empty());
+    output.CloseRead();
+    base_[0x12497] ^= 1;  // an A330 and an A320 field the station writes
+    base_[0x1EFF9] ^= 1;
+    ASSERT_TRUE(EndsWithin(piped, 5));
+    EXPECT_EQ(FinishTool(piped).status, 0) << "ended, not killed by SIGPIPE";
+    EXPECT_EQ(shm_->GetUserCount(), 1);
+
+    if (t.printsChanges) {
+      // A reader that stops reading: an interrupt still ends the tool.
+      Pipe stalled;
+      ::fcntl(stalled.fds[1], F_SETPIPE_SZ, 4096);
+      ToolProcess held = SpawnTool(t.args, t.program, {nullptr, stalled.fds});
+      stalled.CloseWrite();
+      ASSERT_TRUE(attached());
+      for (int round = 0; round < 3; round++) {
+        std::memset(base_ + generic_area::kA320ZoneFirst, round + 1, 0x100);
+        ::usleep(100000);
+      }
+      ::kill(held.pid, SIGINT);
+      ASSERT_TRUE(EndsWithin(held, 5)) << "held by its output";
+      EXPECT_EQ(FinishTool(held).status, 0);
+      EXPECT_EQ(shm_->GetUserCount(), 1);
+    }
+
+    ToolProcess shrunk = SpawnTool(t.args, t.program);
+    ASSERT_TRUE(attached());
+    const int fd = ::shm_open(object.c_str(), O_RDWR, 0);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::ftruncate(fd, t.shrinkTo), 0);
+    ASSERT_TRUE(EndsWithin(shrunk, 5));
+    ToolRun run = FinishTool(shrunk);
+    EXPECT_EQ(run.status, 3);
+    EXPECT_TRUE(Contains(run.err, std::string(t.program) + ": a shared-memory segment was made smaller")) << run.err;
+    // Back to full size for the next tool; a count out of reach was lost.
+    ASSERT_EQ(::ftruncate(fd, generic_area::kSize), 0);
+    ::close(fd);
+    if (t.shrinkTo == kKeepsCount) {
+      EXPECT_EQ(shm_->GetUserCount(), 1) << "the tool uncounted itself";
+    } else {
+      EXPECT_TRUE(Contains(run.err, "is out of reach")) << run.err;
+      const int32_t one = 1;
+      std::memcpy(base_ + generic_area::kUserCount, &one, sizeof one);
+    }
+  }
 }
 
 }  // namespace
