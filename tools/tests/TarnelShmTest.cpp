@@ -374,8 +374,9 @@ TEST_F(TarnelShmWithSegmentTest, VersionTextAndUserCountAreWrittenOnlyWithForce)
 TEST_F(TarnelShmTest, DescribeListsThePanelsFieldsInEveryLayoutWithoutAttaching) {
   ToolRun csv = RunTool({"describe", "oxygen", "--csv"});
   EXPECT_EQ(csv.status, 0) << csv.err;
-  EXPECT_TRUE(Contains(csv.out, "area,layout,unit,offset,width,type,writer,name,meaning\n"));
-  EXPECT_TRUE(Contains(csv.out, "oxygen,A330,-,0x12497,1,u8,station,button 0 position,\"1 in, 0 out\"\n"));
+  EXPECT_TRUE(Contains(csv.out, "area,layout,unit,offset,width,type,writer,name,meaning,id,legend,role,area_id,station\n"));
+  EXPECT_TRUE(Contains(csv.out, "oxygen,A330,-,0x12497,1,u8,station,button 0 position,\"1 in, 0 out\","
+                                "oxygen.button0.position,CREW SUPPLY,position,19,yes\n"));
   EXPECT_TRUE(Contains(csv.out, "oxygen,A320,-,0x1EFF9,1,u8,station,button 1 position,"));
   EXPECT_TRUE(Contains(csv.out, "oxygen,A330,-,0x1217F,1,u8,simulation,lamp test,"));
   EXPECT_TRUE(Contains(csv.out, "oxygen,A320,-,0x1ECD2,1,u8,simulation,button 1 lamp (display-only mode),"));
