@@ -373,10 +373,14 @@ std::string ArtData::ControlName(const Control& control) const {
     }
     return name;
   }
+  // A key with its legend printed on its face, or a light, goes by that legend.
+  const ImageSet* set = SetOfControl(control);
+  if (set != nullptr && (set->kind == SetKind::Light || (set->kind == SetKind::OneLamp && set->style == "face"))) {
+    return set->upper.text;
+  }
   // A free legend centred over the control's width, at most kReach pixels
   // above its top or below its bottom; the nearest wins.
-  constexpr int kReach = 50;
-  const ImageSet* set = SetOfControl(control);
+  constexpr int kReach = 40;
   const Size size = set != nullptr ? set->size : Size{};
   const Legend* best = nullptr;
   int bestDistance = kReach + 1;

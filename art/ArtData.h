@@ -88,8 +88,8 @@ struct ArtData {
   // The control of a panel at x, y whose set is of one of the kinds; null: none.
   const Control* FindControl(int panel, int x, int y, std::initializer_list<SetKind> kinds) const;
   // The name a control goes by: its name, else its legend on one line, else
-  // the free legend of its panel nearest above or below it within its width;
-  // "" when there is none.
+  // the legend on its face (keys with a face, lights), else the free legend of
+  // its panel nearest above or below it within its width; "" when there is none.
   std::string ControlName(const Control& control) const;
 };
 

@@ -40,10 +40,6 @@ void Fill(const art::ArtData& art, const PanelFacts& facts, RowKind kind, size_t
                          set->kind == SetKind::Light)) {
     CopyBounded(e.texts.upper, set->upper.text.c_str(), sizeof e.texts.upper);
     if (set->kind == SetKind::TwoLamp) CopyBounded(e.texts.lower, set->lower.text.c_str(), sizeof e.texts.lower);
-    // A key with its legend printed on its face, or a light, goes by that legend.
-    if (name.empty() && control != nullptr && (set->style == "face" || set->kind == SetKind::Light)) {
-      name = set->upper.text;
-    }
   }
   CopyBounded(e.texts.legend, name.c_str(), sizeof e.texts.legend);
 }
@@ -107,21 +103,35 @@ const char* RowKindWord(RowKind kind) {
   return kWords[static_cast<int>(kind)];
 }
 
+namespace {
+
+// The control number of a row; -1 where its kind carries none.
+int ControlNumber(const PanelTables& t, RowKind kind, size_t i) {
+  switch (kind) {
+    case RowKind::kButton: return t.buttons[i].NumberOr(int(i));
+    case RowKind::kGuarded: return t.guarded[i].NumberOr(int(i));
+    case RowKind::kSwitch: return t.switches[i].NumberOr(int(i));
+    case RowKind::kKnob: return t.knobs[i].NumberOr(int(i));
+    case RowKind::kLight: return t.lights[i].NumberOr(int(i));
+    case RowKind::kPlate: return t.plates[i].NumberOr(int(i));
+    default: return -1;  // covers all carry 0; displays and rotary knobs none
+  }
+}
+
+}  // namespace
+
 void RowId(const PanelFacts& facts, RowRef row, char* out, size_t size) {
   int number = row.index;
   const PanelTables* t = facts.tables;
   if (t != nullptr && row.index >= 0 && size_t(row.index) < t->RowCount(row.kind)) {
-    const size_t i = size_t(row.index);
-    switch (row.kind) {
-      case RowKind::kButton: number = t->buttons[i].NumberOr(row.index); break;
-      case RowKind::kGuarded: number = t->guarded[i].NumberOr(row.index); break;
-      case RowKind::kSwitch: number = t->switches[i].NumberOr(row.index); break;
-      case RowKind::kKnob: number = t->knobs[i].NumberOr(row.index); break;
-      case RowKind::kLight: number = t->lights[i].NumberOr(row.index); break;
-      case RowKind::kPlate: number = t->plates[i].NumberOr(row.index); break;
-      // Covers all carry number 0 and displays and rotary knobs none: their index.
-      default: break;
+    // The control number, where no other row of the kind carries it too
+    // (the audio panel numbers each row of keys from 0): else the index.
+    const int own = ControlNumber(*t, row.kind, size_t(row.index));
+    bool unique = own >= 0;
+    for (size_t i = 0; unique && i < t->RowCount(row.kind); i++) {
+      unique = i == size_t(row.index) || ControlNumber(*t, row.kind, i) != own;
     }
+    if (unique) number = own;
   }
   FormatBounded(out, size, "%s.%s%d", facts.key, RowKindWord(row.kind), number);
 }

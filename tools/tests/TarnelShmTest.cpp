@@ -412,8 +412,8 @@ TEST_F(TarnelShmWithSegmentTest, WatchPrintsEachChangeOfTheStationsFieldsUntilIn
   ToolRun run = FinishTool(watch);
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_TRUE(Contains(run.out, "watching 4 fields (A330 layout)")) << run.out;
-  EXPECT_TRUE(Contains(run.out, "oxygen button 0 position @0x12497 u8: 0 -> 1\n")) << run.out;
-  EXPECT_TRUE(Contains(run.out, "oxygen button 0 position @0x12497 u8: 1 -> 0\n")) << run.out;
+  EXPECT_TRUE(Contains(run.out, "oxygen.button0.position (CREW SUPPLY position) @0x12497 u8: 0 -> 1\n")) << run.out;
+  EXPECT_TRUE(Contains(run.out, "oxygen.button0.position (CREW SUPPLY position) @0x12497 u8: 1 -> 0\n")) << run.out;
   EXPECT_FALSE(Contains(run.out, "lamp test"));
   EXPECT_FALSE(Contains(run.out, "iteration"));
   EXPECT_EQ(shm_->GetUserCount(), 1);  // the tool uncounted itself on the interrupt
