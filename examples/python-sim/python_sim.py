@@ -5,11 +5,16 @@ pushed in, on every panel, by name; 20 times a second for SECONDS seconds
 
     python3 python_sim.py [SECONDS]
 """
+import os
 import signal
 import sys
 import time
 
-import tarnel
+try:
+    import tarnel
+except ImportError:  # not installed: the module of the source tree
+    sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "client", "python"))
+    import tarnel
 
 
 def main():

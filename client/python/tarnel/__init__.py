@@ -51,8 +51,14 @@ class _Station(ctypes.Structure):
 
 
 def _load():
-    path = os.environ.get("TARNEL_CLIENT_LIBRARY") or ctypes.util.find_library("tarnel-client") \
-        or "libtarnel-client.so.1"
+    # Installed: PREFIX/lib/python3/dist-packages/tarnel beside PREFIX/lib;
+    # in the source tree: client/python/tarnel beside build/lib.
+    up = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "..")
+    near = [p for p in (os.path.join(up, "libtarnel-client.so.1"), os.path.join(up, "build", "lib",
+                                                                                  "libtarnel-client.so.1"))
+            if os.path.exists(p)]
+    path = os.environ.get("TARNEL_CLIENT_LIBRARY") or (near[0] if near else None) \
+        or ctypes.util.find_library("tarnel-client") or "libtarnel-client.so.1"
     lib = ctypes.CDLL(path)
     p, i, d, sz = ctypes.c_void_p, ctypes.c_int, ctypes.c_double, ctypes.c_size_t
     for name, result, args in (
