@@ -26,8 +26,8 @@ bool Write(const InterfaceField& f, void* context) {
   FILE* out = static_cast<FILE*>(context);
   const PanelFacts* facts = f.areaId != 0 ? FindPanelFacts(f.areaId) : nullptr;
   const bool layout = facts == nullptr || f.layout[0] == '\0' ||
-                      std::strcmp(f.layout, LayoutName(StationLayout(*facts))) == 0;
-  const bool unit = facts == nullptr || f.unit < 0 || f.unit == StationUnit(*facts);
+                      std::strcmp(f.layout, LayoutName(RunningLayout(*facts))) == 0;
+  const bool unit = facts == nullptr || f.unit < 0 || f.unit == RunningUnit(*facts);
   std::fputs("    {", out);
   String(out, f.id);
   String(out, f.legend);

@@ -170,6 +170,9 @@ int tarnel_attach(const char* prefix, tarnel_client** out) {
       if (!VersionMatches(c->base, GenericSimShm::kVersionText)) {
         char found[kVersionBytes + 1] = {};
         std::memcpy(found, c->base, kVersionBytes);
+        for (char& ch : found) {
+          if (ch != '\0' && (ch < ' ' || ch > '~')) ch = '?';  // the bytes are another program's
+        }
         c->shm.Detach();
         delete c;
         return Fail(TARNEL_E_VERSION, "tarnel_attach: the segment's version is '%s', this library's '%s'", found,

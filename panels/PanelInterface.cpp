@@ -117,9 +117,9 @@ class FieldWalk {
       Role("lamp", "lamp", texts_->upper);
       Input(r.lamp, Label(r.label, "light", i), "", "lit when non-zero");
     }
+    Row(RowKind::kNone, 0);
     for (const FieldDecl& f : tables_.fields) {
       field_.rows = f.shownBy;
-      Role(nullptr, "");
       Add(f.block, f.offset, f.type, f.writer, f.name, "", f.meaning);
     }
     // Input block first, each block by offset.
@@ -239,18 +239,18 @@ constexpr StationField kStationFields[] = {
 
 }  // namespace
 
-PanelLayout StationLayout(const PanelFacts& facts) {
+PanelLayout RunningLayout(const PanelFacts& facts) {
   return AircraftLayoutFor(facts.typeArgument != 0 ? facts.typeArgument : BasePanel::kDefaultAircraftType);
 }
 
-int32_t StationUnit(const PanelFacts& facts) { return facts.unit >= 0 ? facts.unit : 0; }
+int32_t RunningUnit(const PanelFacts& facts) { return facts.unit >= 0 ? facts.unit : 0; }
 
 bool StationUses(const InterfaceField& field) {
   if (field.areaId == 0) return true;
   const PanelFacts* facts = FindPanelFacts(field.areaId);
   if (facts == nullptr) return false;
-  if (field.layout[0] != '\0' && std::strcmp(field.layout, LayoutName(StationLayout(*facts))) != 0) return false;
-  return field.unit < 0 || field.unit == StationUnit(*facts);
+  if (field.layout[0] != '\0' && std::strcmp(field.layout, LayoutName(RunningLayout(*facts))) != 0) return false;
+  return field.unit < 0 || field.unit == RunningUnit(*facts);
 }
 
 bool PanelHasLayout(const PanelFacts& facts, PanelLayout layout) {

@@ -46,8 +46,8 @@ int VisitStationFields(FieldVisitor visit, void* context);
 int VisitInterface(const char* key, FieldVisitor visit, void* context);
 // The layout and unit the station runs a panel with (its aircraft type and
 // its unit or seat from the catalogue).
-PanelLayout StationLayout(const PanelFacts& facts);
-int32_t StationUnit(const PanelFacts& facts);
+PanelLayout RunningLayout(const PanelFacts& facts);
+int32_t RunningUnit(const PanelFacts& facts);
 // The running station uses the field: the area's own, or a panel's in the
 // layout and unit the station runs that panel with.
 bool StationUses(const InterfaceField& field);

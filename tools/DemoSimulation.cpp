@@ -64,6 +64,12 @@ constexpr const char* kActiveNames[DemoSimulation::kRadioCount] = {
     "VHF1 active frequency", "VHF2 active frequency", "VHF3 active frequency",
     "HF1 active frequency",  "HF2 active frequency",  "AM active frequency"};
 
+// The layout and unit a panel runs with in the station.
+PanelLayout StationLayout(const PanelFacts& facts) {
+  return AircraftLayoutFor(facts.typeArgument != 0 ? facts.typeArgument : BasePanel::kDefaultAircraftType);
+}
+int32_t StationUnit(const PanelFacts& facts) { return facts.unit >= 0 ? facts.unit : 0; }
+
 bool Missing(char* error, size_t size, const char* panel, const char* field) {
   FormatBounded(error, size, "the declarations have no field '%s' on panel '%s'", field != nullptr ? field : "",
                 panel);

@@ -137,6 +137,9 @@ TEST(FieldIds, AreUniqueInEachLayoutAndUnitAndEveryControlFieldHasARole) {
         if (f.role[0] == '\0' || std::string(f.id).find('.') == std::string::npos) {
           s->problems += std::string(" no role or id: ") + f.name;
         }
+        // Only a control's own fields carry its legend (the id names the control).
+        const bool control = std::string(f.id).find('.') != std::string(f.id).rfind('.');
+        if (!control && f.legend[0] != '\0') s->problems += std::string(" legend on ") + f.id;
         return true;
       },
       &seen);

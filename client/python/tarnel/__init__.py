@@ -149,7 +149,7 @@ class Simulation:
         self.detach()
 
     def detach(self):
-        if getattr(self, "_client", None):
+        if getattr(self, "_client", None) and _lib is not None:
             _lib.tarnel_detach(self._client)
             self._client = None
 
