@@ -279,13 +279,14 @@ class Parser {
   }
 
   bool ControlLine(const std::vector<std::string>& f) {
-    if (!Fields(f, 4, 5)) return false;
+    if (!Fields(f, 4, 6)) return false;
     Control c;
     c.line = line_;
     if (!ParseInt(f[1], c.panel)) return Fail("bad panel id \"" + f[1] + "\"");
     c.set = f[2];
     if (!Position(f[3], c.x, c.y)) return false;
     if (f.size() > 4) c.label = f[4];
+    if (f.size() > 5) c.name = f[5];
     out_.controls.push_back(c);
     return true;
   }
@@ -350,6 +351,48 @@ const Panel* ArtData::FindPanel(int id) const {
     if (p.id == id) return &p;
   }
   return nullptr;
+}
+
+const Control* ArtData::FindControl(int panel, int x, int y, std::initializer_list<SetKind> kinds) const {
+  for (const Control& c : controls) {
+    if (c.panel != panel || c.x != x || c.y != y) continue;
+    const ImageSet* set = SetOfControl(c);
+    for (SetKind kind : kinds) {
+      if (set != nullptr && set->kind == kind) return &c;
+    }
+  }
+  return nullptr;
+}
+
+std::string ArtData::ControlName(const Control& control) const {
+  if (!control.name.empty()) return control.name;
+  if (!control.label.empty()) {
+    std::string name = control.label;
+    for (char& ch : name) {
+      if (ch == '/') ch = ' ';
+    }
+    return name;
+  }
+  // A key with its legend printed on its face, or a light, goes by that legend.
+  const ImageSet* set = SetOfControl(control);
+  if (set != nullptr && (set->kind == SetKind::Light || (set->kind == SetKind::OneLamp && set->style == "face"))) {
+    return set->upper.text;
+  }
+  // A free legend centred over the control's width, at most kReach pixels
+  // above its top or below its bottom; the nearest wins.
+  constexpr int kReach = 40;
+  const Size size = set != nullptr ? set->size : Size{};
+  const Legend* best = nullptr;
+  int bestDistance = kReach + 1;
+  for (const Legend& l : legends) {
+    if (l.panel != control.panel || l.x < control.x || l.x > control.x + size.w) continue;
+    const int distance = l.y < control.y ? control.y - l.y : l.y - (control.y + size.h);
+    if (distance >= 0 && distance < bestDistance) {
+      best = &l;
+      bestDistance = distance;
+    }
+  }
+  return best != nullptr ? best->text : std::string();
 }
 
 bool ParseArtData(const std::string& text, const char* sourceName, ArtData& out,

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstddef>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -62,6 +63,7 @@ struct Control {
   int x = 0, y = 0;   // offset inside the panel
   int cells = 0;      // digital displays: number of character cells
   std::string label;  // legend drawn above the control on the plate
+  std::string name;   // what the control is called when no legend sits above it (not drawn)
   int line = 0;
 };
 
@@ -83,7 +85,17 @@ struct ArtData {
   // The set a control uses: switches are found by one of their file names.
   const ImageSet* SetOfControl(const Control& control) const;
   const Panel* FindPanel(int id) const;
+  // The control of a panel at x, y whose set is of one of the kinds; null: none.
+  const Control* FindControl(int panel, int x, int y, std::initializer_list<SetKind> kinds) const;
+  // The name a control goes by: its name, else its legend on one line, else
+  // the legend on its face (keys with a face, lights), else the free legend of
+  // its panel nearest above or below it within its width; "" when there is none.
+  std::string ControlName(const Control& control) const;
 };
+
+// The art description the programs are built with (the text of art_sets.txt),
+// parsed on first use; an empty description when it does not parse.
+const ArtData& BuiltInArtData();
 
 // Parses the text. On a bad line the error names the source, the line number
 // and what is wrong, and the result is false.

@@ -6,10 +6,31 @@
 #include <cstring>
 
 #include "common/TextFcns.h"
+#include "panels/BasePanel.h"
+#include "panels/PanelLegends.h"
 #include "panels/PanelRows.h"
 #include "simlink/SharedField.h"
 
 namespace {
+
+// Words as an id part: lower case, each run of other characters one "_"
+// ("lamp test" -> "lamp_test", "display-only request" -> "display_only_request").
+void IdWords(const char* words, char* out, size_t size) {
+  size_t n = 0;
+  bool gap = false;
+  for (const char* p = words; *p != '\0' && n + 2 < size; p++) {
+    const char c = *p;
+    const bool word = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+    if (!word) {
+      gap = n > 0;
+      continue;
+    }
+    if (gap) out[n++] = '_';
+    gap = false;
+    out[n++] = (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
+  }
+  if (size > 0) out[n < size ? n : size - 1] = '\0';
+}
 
 // One panel layout's fields, sorted before they are handed on.
 constexpr int kMaxPanelFields = 512;
@@ -19,7 +40,8 @@ InterfaceField gFields[kMaxPanelFields];
 class FieldWalk {
  public:
   FieldWalk(const PanelFacts& facts, PanelLayout layout, int32_t unit, FieldVisitor visit, void* context)
-      : tables_(*facts.tables), visit_(visit), context_(context) {
+      : facts_(facts), tables_(*facts.tables), visit_(visit), context_(context) {
+    field_.areaId = facts.id;
     blocks_ = tables_.Blocks(layout, unit);
     field_.area = facts.key;
     field_.layout = LayoutName(layout);
@@ -44,12 +66,17 @@ class FieldWalk {
       const PushButtonRow& r = tables_.buttons[i];
       const char* label = Label(r.label, "button", i);
       if (r.singleLamp) {
+        Role("lamp", "lamp", texts_->upper);
         Input(r.upperLamp, label, " lamp", "lit when non-zero");
       } else {
+        Role("upper_lamp", "upper lamp", texts_->upper);
         Input(r.upperLamp, label, " upper lamp", "lit when non-zero");
+        Role("lower_lamp", "lower lamp", texts_->lower);
         Input(r.lowerLamp, label, " lower lamp", "lit when non-zero");
       }
+      Role("shown_lamp", "lamp in display-only mode", texts_->upper);
       Input(r.shownLamp, label, " lamp (display-only mode)", "lit when non-zero");
+      Role("position", "position");
       char position[96];
       FormatBounded(position, sizeof position, "%s%s%s", r.momentary ? "1 while held in, else 0" : "1 in, 0 out",
                     r.presentWhile != kNoField ? "; 0 while the button is absent" : "",
@@ -60,15 +87,20 @@ class FieldWalk {
       Row(RowKind::kGuarded, i);
       const GuardedRow& r = tables_.guarded[i];
       const char* label = Label(r.label, "guarded button", i);
+      Role("upper_lamp", "upper lamp", texts_->upper);
       Input(r.upperLamp, label, " upper lamp", "lit when non-zero");
+      Role("lower_lamp", "lower lamp", texts_->lower);
       Input(r.lowerLamp, label, " lower lamp", "lit when non-zero");
+      Role("position", "position");
       Output(r.output, FieldType::kU8, label, " position", "1 in, 0 out");
     }
     for (size_t i = 0; i < tables_.switches.size(); i++) {
       Row(RowKind::kSwitch, i);
       const SwitchRow& r = tables_.switches[i];
       const char* label = Label(r.label, "switch", i);
+      Role("up", "up");
       Output(r.upFlag, FieldType::kU8, label, " up", "1 in the up position, else 0");
+      Role("down", "down");
       Output(r.downFlag, FieldType::kU8, label, " down", "1 in the down position, else 0 (both 0: middle)");
     }
     for (size_t i = 0; i < tables_.knobs.size(); i++) {
@@ -76,13 +108,16 @@ class FieldWalk {
       const KnobRow& r = tables_.knobs[i];
       char meaning[96];
       PositionsText(r.positions, meaning, sizeof meaning);
+      Role("position", "position");
       Output(r.output, FieldType::kI32, Label(r.label, "knob", i), " position", meaning);
     }
     for (size_t i = 0; i < tables_.lights.size(); i++) {
       Row(RowKind::kLight, i);
       const LightRow& r = tables_.lights[i];
+      Role("lamp", "lamp", texts_->upper);
       Input(r.lamp, Label(r.label, "light", i), "", "lit when non-zero");
     }
+    Row(RowKind::kNone, 0);
     for (const FieldDecl& f : tables_.fields) {
       field_.rows = f.shownBy;
       Add(f.block, f.offset, f.type, f.writer, f.name, "", f.meaning);
@@ -101,7 +136,26 @@ class FieldWalk {
   // The row the fields added next belong to.
   void Row(RowKind kind, size_t index) {
     field_.rows = RowList{};
-    if (kind != RowKind::kNone) field_.rows.Add(RowRange{kind, int16_t(index), int16_t(index)});
+    static const RowLegend kNone;
+    texts_ = &kNone;
+    row_[0] = '\0';
+    Role(nullptr, "");
+    if (kind == RowKind::kNone) return;
+    const RowRef row{kind, int16_t(index)};
+    field_.rows.Add(RowRange{kind, row.index, row.index});
+    texts_ = &FindRowLegend(facts_, row);
+    RowId(facts_, row, row_, sizeof row_);
+  }
+
+  // The role of the fields added next: key for the id ("upper_lamp"; null:
+  // a panel-wide field, named by its own name), words and lamp text.
+  void Role(const char* key, const char* words, const char* lamp = "") {
+    roleKey_ = key;
+    if (lamp[0] != '\0') {
+      FormatBounded(role_, sizeof role_, "%s %s", words, LampWords(lamp));
+    } else {
+      CopyBounded(role_, words, sizeof role_);
+    }
   }
 
   const char* Label(const char* given, const char* kind, size_t index) {
@@ -138,10 +192,23 @@ class FieldWalk {
     field_.writer = writer;
     FormatBounded(field_.name, sizeof field_.name, "%s%s", name, role);
     CopyBounded(field_.meaning, meaning, sizeof field_.meaning);
+    CopyBounded(field_.legend, texts_->legend, sizeof field_.legend);
+    CopyBounded(field_.role, roleKey_ != nullptr ? role_ : field_.name, sizeof field_.role);
+    if (roleKey_ != nullptr) {
+      FormatBounded(field_.id, sizeof field_.id, "%s.%s", row_, roleKey_);
+    } else {
+      FormatBounded(field_.id, sizeof field_.id, "%s.", facts_.key);
+      IdWords(field_.name, field_.id + std::strlen(field_.id), sizeof field_.id - std::strlen(field_.id));
+    }
     gFields[count_++] = field_;
   }
 
+  const PanelFacts& facts_;
   const PanelTables& tables_;
+  const RowLegend* texts_ = nullptr;
+  char row_[40] = {};
+  char role_[40] = {};
+  const char* roleKey_ = nullptr;
   FieldVisitor visit_;
   void* context_;
   BlockPair blocks_;
@@ -172,6 +239,20 @@ constexpr StationField kStationFields[] = {
 
 }  // namespace
 
+PanelLayout RunningLayout(const PanelFacts& facts) {
+  return AircraftLayoutFor(facts.typeArgument != 0 ? facts.typeArgument : BasePanel::kDefaultAircraftType);
+}
+
+int32_t RunningUnit(const PanelFacts& facts) { return facts.unit >= 0 ? facts.unit : 0; }
+
+bool StationUses(const InterfaceField& field) {
+  if (field.areaId == 0) return true;
+  const PanelFacts* facts = FindPanelFacts(field.areaId);
+  if (facts == nullptr) return false;
+  if (field.layout[0] != '\0' && std::strcmp(field.layout, LayoutName(RunningLayout(*facts))) != 0) return false;
+  return field.unit < 0 || field.unit == RunningUnit(*facts);
+}
+
 bool PanelHasLayout(const PanelFacts& facts, PanelLayout layout) {
   if (facts.tables == nullptr) return false;
   if (layout == kLayoutA330) return true;
@@ -193,6 +274,9 @@ int VisitStationFields(FieldVisitor visit, void* context) {
     field.writer = f.writer;
     CopyBounded(field.name, f.name, sizeof field.name);
     CopyBounded(field.meaning, f.meaning, sizeof field.meaning);
+    CopyBounded(field.role, f.name, sizeof field.role);
+    CopyBounded(field.id, "station.", sizeof field.id);
+    IdWords(f.name, field.id + 8, sizeof field.id - 8);
     count++;
     if (!visit(field, context)) break;
   }
@@ -277,6 +361,13 @@ void RowName(const PanelTables& tables, RowRef row, char* out, size_t size) {
   } else {
     FormatBounded(out, size, "%s %d", RowKindName(row.kind), int(row.index));
   }
+}
+
+void RowTitle(const PanelFacts& facts, RowRef row, char* out, size_t size) {
+  char id[40];
+  RowId(facts, row, id, sizeof id);
+  const char* legend = FindRowLegend(facts, row).legend;
+  FormatBounded(out, size, "%s%s%s", id, legend[0] != '\0' ? " " : "", legend);
 }
 
 void FormatFieldValue(const InterfaceField& field, const uint8_t* area, char* out, size_t size) {

@@ -20,6 +20,13 @@ struct InterfaceField {
   FieldWriter writer = FieldWriter::kSimulation;
   char name[64] = {};
   char meaning[112] = {};
+  // Stable id: "fuel.button3.position" (panel key, row kind and control
+  // number, role); "fuel.lamp_test" for a panel-wide field,
+  // "station.iteration_count" for the area's own.
+  char id[48] = {};
+  char legend[48] = {};  // the control's legend as printed on the panel ("L TK PUMP 1"); "" none
+  char role[40] = {};    // the field's role at its control: "upper lamp FAULT", "position"
+  int32_t areaId = 0;    // the panel's id; 0 for the area's own fields
   // The rows the field belongs to: the control row that reads or writes it,
   // or the rows a panel-wide field is shown by.
   RowList rows = {};
@@ -37,6 +44,13 @@ int VisitStationFields(FieldVisitor visit, void* context);
 // every layout it has (and every unit where its blocks depend on one).
 // key: one panel's key (case-insensitive), "station", or null for all.
 int VisitInterface(const char* key, FieldVisitor visit, void* context);
+// The layout and unit the station runs a panel with (its aircraft type and
+// its unit or seat from the catalogue).
+PanelLayout RunningLayout(const PanelFacts& facts);
+int32_t RunningUnit(const PanelFacts& facts);
+// The running station uses the field: the area's own, or a panel's in the
+// layout and unit the station runs that panel with.
+bool StationUses(const InterfaceField& field);
 // The layouts a panel has.
 bool PanelHasLayout(const PanelFacts& facts, PanelLayout layout);
 
@@ -50,6 +64,9 @@ int VisitRowFields(const PanelFacts& facts, PanelLayout layout, int32_t unit, Ro
                    void* context);
 // A row's name: its label, or its kind and index ("switch 3").
 void RowName(const PanelTables& tables, RowRef row, char* out, size_t size);
+// A row as the inspect mode titles it: its id and its legend
+// ("fuel.button0 L TK PUMP 1").
+void RowTitle(const PanelFacts& facts, RowRef row, char* out, size_t size);
 // The field's current value in the area as text ("1", "-3", "118.7"), read
 // in one access; any bit pattern gives a text.
 void FormatFieldValue(const InterfaceField& field, const uint8_t* area, char* out, size_t size);

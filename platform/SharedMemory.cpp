@@ -27,6 +27,10 @@ void SleepMs(int ms) {
 }  // namespace
 
 bool ShmObjectName(const char* name, char* out, std::size_t size) {
+  return ShmObjectName(name, std::getenv("TARNEL_SHM_PREFIX"), out, size);
+}
+
+bool ShmObjectName(const char* name, const char* prefix, char* out, std::size_t size) {
   if (out == nullptr || size == 0) {
     return false;
   }
@@ -34,7 +38,6 @@ bool ShmObjectName(const char* name, char* out, std::size_t size) {
   if (name == nullptr) {
     return false;
   }
-  const char* prefix = std::getenv("TARNEL_SHM_PREFIX");
   if (prefix == nullptr) {
     prefix = "";
   }

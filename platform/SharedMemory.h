@@ -21,6 +21,8 @@ constexpr std::size_t kShmObjectNameSize = 256;
 // Writes "/" + $TARNEL_SHM_PREFIX + name into out. False, with out empty, when
 // the name is null or the whole does not fit in size bytes.
 bool ShmObjectName(const char* name, char* out, std::size_t size);
+// The same with the prefix given (null: none) instead of $TARNEL_SHM_PREFIX.
+bool ShmObjectName(const char* name, const char* prefix, char* out, std::size_t size);
 
 // Which object an open descriptor refers to, so that a name can be checked to
 // still refer to it before it is removed.

@@ -545,22 +545,18 @@ void CTarnelDlg::UpdateOverlay() {
 
 namespace {
 
-// Appends each field as "name @0xOFFSET=value", without the row's name
-// where the field's name begins with it ("upper lamp" for "button 5 upper lamp").
+// Appends each field as "role @0xOFFSET=value" ("upper lamp FAULT @0x120E3=0").
 struct StatusLine {
   char* text;
   size_t size;
   const uint8_t* area;
-  const char* row;
 };
 
 bool AppendField(const InterfaceField& f, void* context) {
   auto* line = static_cast<StatusLine*>(context);
   char value[32];
   FormatFieldValue(f, line->area, value, sizeof value);
-  const size_t prefix = std::strlen(line->row);
-  const char* name =
-      std::strncmp(f.name, line->row, prefix) == 0 && f.name[prefix] == ' ' ? f.name + prefix + 1 : f.name;
+  const char* name = f.role[0] != '\0' ? f.role : f.name;
   const size_t used = std::strlen(line->text);
   FormatBounded(line->text + used, line->size - used, "   %s @0x%05X=%s", name, unsigned(f.offset), value);
   return true;
@@ -580,20 +576,19 @@ void CTarnelDlg::DescribeControlUnderPointer() {
     return;
   }
   const PanelTables& tables = *hit.facts->tables;
-  char row[64];
-  RowName(tables, hit.row, row, sizeof row);
+  char row[96];
+  RowTitle(*hit.facts, hit.row, row, sizeof row);
   // A cover or plate shows the fields of the button it covers.
-  char fieldsOf[64];
-  CopyBounded(fieldsOf, row, sizeof fieldsOf);
-  char covered[80] = "";
+  char fieldsOf[96];
+  char covered[112] = "";
   if (hit.row.kind == RowKind::kCover || hit.row.kind == RowKind::kPlate) {
     const int button = hit.row.kind == RowKind::kCover ? tables.covers[size_t(hit.row.index)].button
                                                        : tables.plates[size_t(hit.row.index)].button;
-    RowName(tables, RowRef{RowKind::kButton, int16_t(button)}, fieldsOf, sizeof fieldsOf);
+    RowTitle(*hit.facts, RowRef{RowKind::kButton, int16_t(button)}, fieldsOf, sizeof fieldsOf);
     FormatBounded(covered, sizeof covered, " over %s", fieldsOf);
   }
-  FormatBounded(overlay_.status, sizeof overlay_.status, "%s: %s%s |", hit.facts->key, row, covered);
-  StatusLine line{overlay_.status, sizeof overlay_.status, genericBase_, fieldsOf};
+  FormatBounded(overlay_.status, sizeof overlay_.status, "%s%s |", row, covered);
+  StatusLine line{overlay_.status, sizeof overlay_.status, genericBase_};
   VisitRowFields(*hit.facts, hit.layout, hit.unit, hit.row, AppendField, &line);
   // The outline in client coordinates.
   overlay_.outlined = true;

@@ -20,13 +20,15 @@ BaseSharedMemory::BaseSharedMemory() { gRevisions.RegisterOnce(); }
 
 BaseSharedMemory::~BaseSharedMemory() = default;
 
-bool BaseSharedMemory::SetName(const char* name) {
+bool BaseSharedMemory::SetName(const char* name) { return SetName(name, std::getenv("TARNEL_SHM_PREFIX")); }
+
+bool BaseSharedMemory::SetName(const char* name, const char* prefix) {
   name_[0] = '\0';
   objectName_[0] = '\0';
   if (name == nullptr || name[0] == '\0' || std::strlen(name) > kMaxNameLength) {
     return false;
   }
-  if (!platform::ShmObjectName(name, objectName_, sizeof objectName_)) {
+  if (!platform::ShmObjectName(name, prefix, objectName_, sizeof objectName_)) {
     return false;
   }
   CopyBounded(name_, name, sizeof name_);

@@ -47,6 +47,8 @@ class BaseSharedMemory : public Qx_ErrorReport {
   // name. False (and no name) when the name is null, empty, longer than 42
   // characters or, with the prefix, too long for the system.
   bool SetName(const char* name);
+  // The same with the prefix given (null: none) instead of $TARNEL_SHM_PREFIX.
+  bool SetName(const char* name, const char* prefix);
   // The segment's size: Attach refuses smaller objects. Create sets it too
   // when it has not been set.
   void SetSize(uint32_t size) { size_ = size; }

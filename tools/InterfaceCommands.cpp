@@ -61,6 +61,7 @@ enum class Format { kTable, kCsv, kJson };
 struct DescribeContext {
   Format format;
   PanelLayout layout;  // kLayoutNone: every layout
+  bool stationOnly = false;
   int printed = 0;
 };
 
@@ -69,23 +70,32 @@ bool PrintField(const InterfaceField& f, void* context) {
   if (c->layout != kLayoutNone && f.layout[0] != '\0' && std::strcmp(f.layout, LayoutName(c->layout)) != 0) {
     return true;
   }
+  const bool station = StationUses(f);
+  if (c->stationOnly && !station) return true;
   char unit[24];
   PrintUnit(f, unit, sizeof unit);
+  // The unit or seat the station runs is marked with a star.
+  if (f.unit >= 0 && station) std::strncat(unit, "*", sizeof unit - std::strlen(unit) - 1);
   const char* layout = f.layout[0] != '\0' ? f.layout : "-";
+  const char* legend = f.legend[0] != '\0' ? f.legend : "-";
   switch (c->format) {
     case Format::kTable:
-      std::printf("%-16s %-6s %-8s 0x%05X %5u  %-4s %-10s %-36s %s\n", f.area, layout, unit,
-                  static_cast<unsigned>(f.offset), static_cast<unsigned>(FieldWidth(f.type)), FieldTypeName(f.type),
-                  WriterName(f.writer), f.name, f.meaning);
+      std::printf("%-16s %4d %-6s %-8s 0x%05X %5u  %-4s %-10s %-34s %-20s %-24s %s\n", f.area,
+                  static_cast<int>(f.areaId), layout, unit, static_cast<unsigned>(f.offset),
+                  static_cast<unsigned>(FieldWidth(f.type)), FieldTypeName(f.type), WriterName(f.writer), f.id,
+                  legend, f.role, f.meaning);
       break;
     case Format::kCsv: {
       char offset[16];
       char width[8];
+      char areaId[16];
       std::snprintf(offset, sizeof offset, "0x%05X", static_cast<unsigned>(f.offset));
       std::snprintf(width, sizeof width, "%u", static_cast<unsigned>(FieldWidth(f.type)));
-      const char* cells[] = {f.area, layout, unit, offset, width, FieldTypeName(f.type), WriterName(f.writer),
-                             f.name, f.meaning};
-      for (size_t i = 0; i < sizeof cells / sizeof cells[0]; i++) PrintCsvCell(cells[i], i + 1 == 9);
+      std::snprintf(areaId, sizeof areaId, "%d", static_cast<int>(f.areaId));
+      const char* cells[] = {f.area,  layout, unit,     offset, width,  FieldTypeName(f.type), WriterName(f.writer),
+                             f.name,  f.meaning, f.id, f.legend, f.role, areaId, station ? "yes" : "no"};
+      constexpr size_t kCells = sizeof cells / sizeof cells[0];
+      for (size_t i = 0; i < kCells; i++) PrintCsvCell(cells[i], i + 1 == kCells);
       break;
     }
     case Format::kJson:
@@ -107,7 +117,13 @@ bool PrintField(const InterfaceField& f, void* context) {
       PrintJsonString("name", f.name);
       std::printf(", ");
       PrintJsonString("meaning", f.meaning);
-      std::printf("}");
+      std::printf(", ");
+      PrintJsonString("id", f.id);
+      std::printf(", ");
+      PrintJsonString("legend", f.legend);
+      std::printf(", ");
+      PrintJsonString("role", f.role);
+      std::printf(", \"areaId\": %d, \"station\": %s}", static_cast<int>(f.areaId), station ? "true" : "false");
       break;
   }
   c->printed++;
@@ -169,6 +185,8 @@ int DescribeCommand(int argc, char** argv) {
       context.format = Format::kJson;
     } else if (std::strcmp(argv[i], "--csv") == 0) {
       context.format = Format::kCsv;
+    } else if (std::strcmp(argv[i], "--station") == 0) {
+      context.stationOnly = true;
     } else if (std::strcmp(argv[i], "--layout") == 0 && i + 1 < argc) {
       i++;
       if (strcasecmp(argv[i], "A330") == 0) {
@@ -190,10 +208,10 @@ int DescribeCommand(int argc, char** argv) {
     }
   }
   if (context.format == Format::kTable) {
-    std::printf("%-16s %-6s %-8s %-7s %5s  %-4s %-10s %-36s %s\n", "AREA", "LAYOUT", "UNIT", "OFFSET", "WIDTH",
-                "TYPE", "WRITER", "NAME", "MEANING");
+    std::printf("%-16s %4s %-6s %-8s %-7s %5s  %-4s %-10s %-34s %-20s %-24s %s\n", "AREA", "ID", "LAYOUT", "UNIT",
+                "OFFSET", "WIDTH", "TYPE", "WRITER", "FIELD ID", "LEGEND", "ROLE", "MEANING");
   } else if (context.format == Format::kCsv) {
-    std::printf("area,layout,unit,offset,width,type,writer,name,meaning\n");
+    std::printf("area,layout,unit,offset,width,type,writer,name,meaning,id,legend,role,area_id,station\n");
   } else {
     std::printf("[");
   }
@@ -241,8 +259,8 @@ int WatchCommand(int argc, char** argv, const uint8_t* base, const void* signals
       const uint32_t bits = LoadFieldBits(base, list[i].field);
       if (bits == list[i].bits) continue;
       const InterfaceField& f = list[i].field;
-      std::printf("%9.3f %s %s @0x%05X %s: ", Seconds(start), f.area, f.name, static_cast<unsigned>(f.offset),
-                  FieldTypeName(f.type));
+      std::printf("%9.3f %s (%s%s%s) @0x%05X %s: ", Seconds(start), f.id, f.legend, f.legend[0] != '\0' ? " " : "",
+                  f.role, static_cast<unsigned>(f.offset), FieldTypeName(f.type));
       PrintFieldValue(f.type, list[i].bits);
       std::printf(" -> ");
       PrintFieldValue(f.type, bits);

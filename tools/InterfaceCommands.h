@@ -4,7 +4,10 @@
 
 #include <cstdint>
 
-// describe [PANEL] [--json|--csv] [--layout A330|A320]: prints every field.
+// describe [PANEL] [--json|--csv] [--layout A330|A320] [--station]: prints
+// every field with its id, the control's legend and the field's role; the
+// unit or seat the station runs is starred, --station keeps only the fields
+// the running station uses.
 // Exit status 0, or 2 for bad arguments.
 int DescribeCommand(int argc, char** argv);
 

@@ -51,7 +51,7 @@ bool Collect(const InterfaceField& f, void* context) {
   if (f.layout[0] != '\0' && std::strcmp(f.layout, LayoutName(c->selection->layout)) != 0) return true;
   // The unit or seat the panel runs with in the station.
   const PanelFacts* facts = FindPanelFacts(f.area);
-  if (f.unit >= 0 && facts != nullptr && f.unit != (facts->unit >= 0 ? facts->unit : 0)) return true;
+  if (f.unit >= 0 && facts != nullptr && f.unit != RunningUnit(*facts)) return true;
   // A byte can be declared twice (a lamp in two modes): keep it once.
   for (int i = 0; i < c->count; i++) {
     if (c->list[i].offset == f.offset && c->list[i].type == f.type) return true;

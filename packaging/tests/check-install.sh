@@ -59,7 +59,9 @@ case "${1:-}" in
     for f in bin/tarnel bin/lisket bin/tarnel-shm lib/tarnel/bin/tarnel lib/tarnel/bin/lisket \
              lib/tarnel/bin/tarnel-shm lib/tarnel/bin/Tarnel.ini lib/tarnel/bin/Pictures/OverheadPanel.bmp \
              lib/tarnel/bin/CockpitBitmaps share/applications/tarnel.desktop \
-             share/icons/hicolor/scalable/apps/tarnel.svg lib/systemd/user/tarnel.service; do
+             share/icons/hicolor/scalable/apps/tarnel.svg lib/systemd/user/tarnel.service \
+             lib/libtarnel-client.so.1 include/tarnel_client.h include/tarnel_client.hpp \
+             lib/pkgconfig/tarnel-client.pc lib/python3/dist-packages/tarnel/__init__.py; do
       [ -e "$root/$f" ] || fail "missing after install: /usr/$f"
     done
     for program in tarnel-demo-sim tarnel-bridge; do

@@ -489,9 +489,9 @@ TEST_F(TarnelDlgTest, StartHintUntilTheLoopAndInspectStatusForTheControlUnderThe
   Base()[0x120E4] = 1;  // its lower lamp
   dialog_->OnMouseMove(352 + 10, 473 + 10);
   const std::string status = window_.overlay.status;
-  EXPECT_EQ(0u, status.find("fuel: button 0 |")) << status;
-  EXPECT_NE(std::string::npos, status.find("upper lamp @0x120E3=0")) << status;
-  EXPECT_NE(std::string::npos, status.find("lower lamp @0x120E4=1")) << status;
+  EXPECT_EQ(0u, status.find("fuel.button0 L TK PUMP 1 |")) << status;
+  EXPECT_NE(std::string::npos, status.find("upper lamp FAULT @0x120E3=0")) << status;
+  EXPECT_NE(std::string::npos, status.find("lower lamp OFF @0x120E4=1")) << status;
   EXPECT_NE(std::string::npos, status.find("position @0x1241B=")) << status;
   ASSERT_TRUE(window_.overlay.outlined);
   EXPECT_TRUE(window_.overlay.outline.left <= 362 && 362 < window_.overlay.outline.right);

@@ -406,8 +406,9 @@ TEST_F(TarnelShmWithSegmentTest, VersionTextAndUserCountAreWrittenOnlyWithForce)
 TEST_F(TarnelShmTest, DescribeListsThePanelsFieldsInEveryLayoutWithoutAttaching) {
   ToolRun csv = RunTool({"describe", "oxygen", "--csv"});
   EXPECT_EQ(csv.status, 0) << csv.err;
-  EXPECT_TRUE(Contains(csv.out, "area,layout,unit,offset,width,type,writer,name,meaning\n"));
-  EXPECT_TRUE(Contains(csv.out, "oxygen,A330,-,0x12497,1,u8,station,button 0 position,\"1 in, 0 out\"\n"));
+  EXPECT_TRUE(Contains(csv.out, "area,layout,unit,offset,width,type,writer,name,meaning,id,legend,role,area_id,station\n"));
+  EXPECT_TRUE(Contains(csv.out, "oxygen,A330,-,0x12497,1,u8,station,button 0 position,\"1 in, 0 out\","
+                                "oxygen.button0.position,CREW SUPPLY,position,19,yes\n"));
   EXPECT_TRUE(Contains(csv.out, "oxygen,A320,-,0x1EFF9,1,u8,station,button 1 position,"));
   EXPECT_TRUE(Contains(csv.out, "oxygen,A330,-,0x1217F,1,u8,simulation,lamp test,"));
   EXPECT_TRUE(Contains(csv.out, "oxygen,A320,-,0x1ECD2,1,u8,simulation,button 1 lamp (display-only mode),"));
@@ -443,8 +444,8 @@ TEST_F(TarnelShmWithSegmentTest, WatchPrintsEachChangeOfTheStationsFieldsUntilIn
   ToolRun run = FinishTool(watch);
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_TRUE(Contains(run.out, "watching 4 fields (A330 layout)")) << run.out;
-  EXPECT_TRUE(Contains(run.out, "oxygen button 0 position @0x12497 u8: 0 -> 1\n")) << run.out;
-  EXPECT_TRUE(Contains(run.out, "oxygen button 0 position @0x12497 u8: 1 -> 0\n")) << run.out;
+  EXPECT_TRUE(Contains(run.out, "oxygen.button0.position (CREW SUPPLY position) @0x12497 u8: 0 -> 1\n")) << run.out;
+  EXPECT_TRUE(Contains(run.out, "oxygen.button0.position (CREW SUPPLY position) @0x12497 u8: 1 -> 0\n")) << run.out;
   EXPECT_FALSE(Contains(run.out, "lamp test"));
   EXPECT_FALSE(Contains(run.out, "iteration"));
   EXPECT_EQ(shm_->GetUserCount(), 1);  // the tool uncounted itself on the interrupt
