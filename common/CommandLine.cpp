@@ -10,7 +10,7 @@ namespace command_line {
 CommandLine::CommandLine(const char* program, const char* version, const char* summary, const char* footer)
     : program_(program), app_(summary != nullptr ? summary : "", program) {
   app_.set_help_flag("-h,--help", "show this text and exit");
-  app_.set_version_flag("--version", std::string(program) + " " + (version != nullptr ? version : ""),
+  app_.set_version_flag("--version", std::string(program) + " " + (version != nullptr ? version : TARNEL_VERSION),
                         "show the version and exit");
   if (footer != nullptr && footer[0] != '\0') {
     app_.footer(footer);

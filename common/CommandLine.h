@@ -25,8 +25,9 @@ constexpr int kGoOn = -1;
 
 class CommandLine {
  public:
-  // summary: the first lines of --help; footer: the lines after the options
-  // (environment, exit status, ...); both may be empty.
+  // version: shown by --version after the program's name (nullptr: the
+  // suite's version); summary: the first lines of --help; footer: the lines
+  // after the options (environment, exit status, ...); both may be empty.
   CommandLine(const char* program, const char* version, const char* summary, const char* footer);
   CommandLine(const CommandLine&) = delete;
   CommandLine& operator=(const CommandLine&) = delete;
