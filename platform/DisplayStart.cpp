@@ -33,7 +33,8 @@ bool StartDisplay(bool ownSignalHandlers, char* error, std::size_t errorSize) {
   }
   char reasons[512] = {};
   for (const char* driver : kDisplayDrivers) {
-    SDL_SetHint(SDL_HINT_VIDEODRIVER, driver);
+    // Over an empty SDL_VIDEODRIVER too, which SDL would read as "any driver".
+    SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, driver, SDL_HINT_OVERRIDE);
     char reason[200];
     if (StartVideo(ownSignalHandlers, reason, sizeof reason)) {
       return true;
