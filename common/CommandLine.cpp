@@ -54,7 +54,13 @@ int CommandLine::Parse(int argc, char** argv, char* report, std::size_t size) {
     }
     return kExitBadArguments;
   } catch (const CLI::ParseError& error) {
-    FormatBounded(report, size, "%s", error.what());
+    // An unknown argument explains a missing one ("--rol sim"): name it first.
+    const std::vector<std::string> extras = app_.remaining();
+    if (!extras.empty()) {
+      FormatBounded(report, size, "unknown argument '%s'", extras.front().c_str());
+    } else {
+      FormatBounded(report, size, "%s", error.what());
+    }
     return kExitBadArguments;
   }
   const std::vector<std::string> extras = app_.remaining();
