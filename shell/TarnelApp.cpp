@@ -65,7 +65,13 @@ void DeclareOptions(CLI::App& app, TarnelOptions& o) {
   app.add_flag("--fullscreen", o.placement.fullscreen, "cover the whole monitor");
   app.add_option("--display", o.placement.display, "open on monitor N (0 the first)")
       ->type_name("N")
-      ->check(CLI::Range(0, 63).description(""));
+      ->check(Check([](const std::string& text) -> std::string {
+        char* end = nullptr;
+        const long display = std::strtol(text.c_str(), &end, 10);
+        return end != text.c_str() && *end == '\0' && display >= 0 && display <= 63
+                   ? std::string()
+                   : "wants a monitor number from 0, not '" + text + "'";
+      }));
   app.add_option("--scale", o.placement.scale,
                  "show the picture F times larger (0.25 to 8), e.g. 2\non a high-density screen")
       ->type_name("F")
