@@ -1,5 +1,6 @@
 #!/bin/bash
-# Builds everything in build/ and starts the panel station on its built-in defaults.
+# Builds the programs (not the tests, fuzzers or benchmarks: ./test.sh builds
+# those) in build/ and starts the panel station on its built-in defaults.
 # Extra arguments are passed to tarnel (for example: ./run.sh --ini /path/Tarnel.ini).
 # --demo also starts the demonstration simulation tarnel-demo-sim beside the
 # station (which then starts its loop at once) and stops it when the station ends.
@@ -13,9 +14,9 @@ for arg in "$@"; do
 done
 tools/ensure-packages.sh
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build -j"$(nproc)"
+cmake --build build -j"$(nproc)" --target programs
 if [ ! -x build/bin/tarnel ]; then
-  echo "Built everything; the station program tarnel does not exist yet."
+  echo "Built the programs; the station program tarnel does not exist yet."
   exit 0
 fi
 cd build/bin

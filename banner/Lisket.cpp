@@ -7,7 +7,9 @@
 
 #include "banner/Lisket.h"
 #include "banner/LisketDlg.h"
+#include "common/CommandLine.h"
 #include "common/RevisionString.h"
+#include "platform/DisplayStart.h"
 #include "platform/Events.h"
 #include "simlink/SegmentFault.h"
 
@@ -20,30 +22,25 @@ volatile std::sig_atomic_t gStop = 0;
 
 void OnSignal(int) { gStop = 1; }
 
-void PrintUsage(std::FILE* to) {
-  std::fputs(
-      "Usage: lisket [--help]\n"
-      "Start-up banner: shows the name, progress and messages that a starting\n"
-      "program writes into the banner record of the generic simulation area,\n"
-      "and closes itself about 2.5 s after a clean start. It stays open after a\n"
-      "failure or a warning until its window is closed.\n"
-      "Environment: TARNEL_SHM_PREFIX is put before the shared-memory name.\n",
-      to);
-}
+constexpr const char* kSummary =
+    "Start-up banner: shows the name, progress and messages that a starting\n"
+    "program writes into the banner record of the generic simulation area,\n"
+    "and closes itself about 2.5 s after a clean start. It stays open after a\n"
+    "failure or a warning until its window is closed, or until the station\n"
+    "that started it has ended.";
+constexpr const char* kFooter =
+    "Environment: TARNEL_SHM_PREFIX is put before the shared-memory name;\n"
+    "SDL_VIDEODRIVER names the display driver (default: x11, then wayland).";
 
 }  // namespace
 
 CLisketApp::CLisketApp() { gRevisions.RegisterOnce(); }
 
 int CLisketApp::Run(int argc, char** argv) {
-  for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
-      PrintUsage(stdout);
-      return 0;
-    }
-    std::fprintf(stderr, "lisket: unknown argument '%s'\n", argv[i]);
-    PrintUsage(stderr);
-    return 2;
+  command_line::CommandLine command("lisket", nullptr, kSummary, kFooter);
+  const int parsed = command.Parse(argc, argv);
+  if (parsed != command_line::kGoOn) {
+    return parsed;
   }
 
   // Our own handlers: a termination request ends the loop, which detaches
@@ -58,8 +55,8 @@ int CLisketApp::Run(int argc, char** argv) {
   segment_fault::Install("lisket");
 
   char error[512];
-  if (!platform::StartVideo(true, error, sizeof error)) {
-    std::fprintf(stderr, "lisket: cannot start the display: %s\n", error);
+  if (!platform::StartDisplay(true, error, sizeof error)) {
+    std::fprintf(stderr, "lisket: cannot open the display: %s\n", error);
     return 1;
   }
   int result = 0;

@@ -1,5 +1,7 @@
 #include "banner/LisketDlg.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -8,6 +10,7 @@
 #include "banner/BannerRecord.h"
 #include "common/RevisionString.h"
 #include "common/TextFcns.h"
+#include "simlink/GenericArea.h"
 #include "platform/FilePath.h"
 
 namespace {
@@ -93,7 +96,9 @@ bool CStartBannerDlg::InitialiseDialog() {
   // Started by the station, which holds this banner's user count for it: a
   // banner killed outright then leaves no count behind.
   const char* held = std::getenv(banner_record::kHeldVariable);
-  genericShm_.emplace(GenericSimShm::kVersionText, held == nullptr || std::strcmp(held, "1") != 0);
+  watchStation_ = held != nullptr && std::strcmp(held, "1") == 0;
+  stationPid_ = ::getppid();
+  genericShm_.emplace(GenericSimShm::kVersionText, !watchStation_);
   CopyBounded(errorText_, " ", sizeof errorText_);
   if (!genericShm_->IsValid()) {
     FormatBounded(errorText_, sizeof errorText_, "%s", genericShm_->GetErrorText());
@@ -131,7 +136,7 @@ int CStartBannerDlg::DoModal(const volatile std::sig_atomic_t* stop) {
       if (nextTick <= now) {
         nextTick = now + kTickMs;  // fell behind (suspended): no burst of ticks
       }
-      if (monitor_.Tick()) {
+      if (monitor_.Tick() || (watchStation_ && StationEnded())) {
         result = 0;
         open = false;
       }
@@ -151,6 +156,16 @@ int CStartBannerDlg::DoModal(const volatile std::sig_atomic_t* stop) {
   }
   OnDestroy();
   return result;
+}
+
+bool CStartBannerDlg::StationEnded() const {
+  // The station is our parent: once it has gone we belong to another. And
+  // while it runs it claims its iteration count, which the kernel releases
+  // however it ends, even when it ended before this banner looked.
+  if (::getppid() != stationPid_ || stationPid_ == 1) {
+    return true;
+  }
+  return attached_ && !genericShm_->RangeClaimed(generic_area::kIterationCount, 4);
 }
 
 bool CStartBannerDlg::HandleEvent(const platform::Event& event) {

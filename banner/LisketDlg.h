@@ -3,6 +3,8 @@
 // BannerMonitor reads from the generic simulation area every 50 ms.
 #pragma once
 
+#include <sys/types.h>
+
 #include <csignal>
 #include <cstddef>
 #include <cstdint>
@@ -44,6 +46,9 @@ class CStartBannerDlg : public Qx_ErrorReport {
   void OnPaint();
   void OnDestroy();
   bool HandleEvent(const platform::Event& event);  // false: the window was closed
+  // Started by a station: whether that station has ended (killed outright
+  // included), so that its banner does not stay up for ever.
+  bool StationEnded() const;
   void DrawProgressBar();
   void DrawMessages();
 
@@ -56,6 +61,8 @@ class CStartBannerDlg : public Qx_ErrorReport {
   std::optional<GenericSimShm> genericShm_;
   uint8_t* genericBase_ = nullptr;
   bool attached_ = false;
+  bool watchStation_ = false;  // started by a station, which is our parent
+  pid_t stationPid_ = 0;
   char errorText_[1024] = {};
   char title_[256] = {};
   static constexpr int kMaxMessageLines = 64;

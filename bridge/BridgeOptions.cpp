@@ -4,6 +4,10 @@
 #include <cstdlib>
 #include <cstring>
 
+#include <string>
+#include <vector>
+
+#include "common/CommandLine.h"
 #include "common/TextFcns.h"
 
 namespace {
@@ -18,76 +22,85 @@ bool AddressUsable(const char* text) {
   return true;
 }
 
+constexpr const char* kSummary =
+    "Replicates the station's interface in the generic simulation area between two machines.";
+constexpr const char* kFooter =
+    "The segment prefix comes from TARNEL_SHM_PREFIX; CYCLONEDDS_URI is read first when set.\n"
+    "SIGINT or SIGTERM end the bridge. Exit status 0 after a normal end, 1 when the segment\n"
+    "or the network cannot be used, 2 for bad arguments, 3 when another program made the\n"
+    "segment smaller under the bridge.";
+
+// The options, declared once for parsing and for the usage text.
+struct BridgeCommand {
+  command_line::CommandLine command{"tarnel-bridge", nullptr, kSummary, kFooter};
+  std::string role;
+  uint32_t domain = BridgeOptions::kDefaultDomain;
+  std::string networkInterface;
+  std::vector<std::string> peers;
+
+  BridgeCommand() {
+    using command_line::Check;
+    const auto address = Check([](const std::string& text) {
+      return AddressUsable(text.c_str()) ? std::string() : "unusable address or name '" + text + "'";
+    });
+    CLI::App& app = command.App();
+    app.add_option("--role", role,
+                   "sim: on the simulation's machine, sends the fields the simulation\n"
+                   "writes and writes the station's; station: the reverse")
+        ->type_name("sim|station")
+        ->required()
+        ->check(Check([](const std::string& text) {
+          return text == "sim" || text == "station" ? std::string() : "takes sim or station, not '" + text + "'";
+        }));
+    app.add_option("--domain", domain, "DDS domain id (default 0); both sides must use the same")
+        ->type_name("0..232")
+        ->check(Check([](const std::string& text) {
+          char* end = nullptr;
+          const long value = std::strtol(text.c_str(), &end, 10);
+          return end != text.c_str() && *end == '\0' && value >= 0 && value <= long(BridgeOptions::kMaxDomain)
+                     ? std::string()
+                     : "takes 0 to " + std::to_string(BridgeOptions::kMaxDomain) + ", not '" + text + "'";
+        }));
+    app.add_option("--interface", networkInterface,
+                   "network interface address or name (default: chosen automatically)")
+        ->type_name("ADDR|NAME")
+        ->check(address);
+    app.add_option("--peer", peers,
+                   "discover the other side by unicast at ADDR instead of\nmulticast (repeatable, up to 8)")
+        ->type_name("ADDR")
+        ->allow_extra_args(false)
+        ->check(address);
+  }
+};
+
 }  // namespace
 
 const char* BridgeUsage() {
-  return "usage: tarnel-bridge --role sim|station [--domain N] [--interface ADDR|NAME] [--peer ADDR]...\n"
-         "Replicates the station's interface in the generic simulation area between two machines.\n"
-         "  --role sim        on the simulation's machine: sends the fields the simulation writes,\n"
-         "                    writes the fields the station writes\n"
-         "  --role station    on the station's machine: the reverse\n"
-         "  --domain N        DDS domain id, 0 to 232 (default 0); both sides must use the same\n"
-         "  --interface X     network interface address or name (default: chosen automatically)\n"
-         "  --peer ADDR       discover the other side by unicast at ADDR instead of multicast\n"
-         "                    (repeatable, up to 8)\n"
-         "The segment prefix comes from TARNEL_SHM_PREFIX; CYCLONEDDS_URI is read first when set.\n"
-         "SIGINT or SIGTERM end the bridge. Exit status 0 after a normal end, 1 when the segment\n"
-         "or the network cannot be used, 2 for bad arguments, 3 when another program made the\n"
-         "segment smaller under the bridge.\n";
+  static const std::string usage = BridgeCommand().command.Help();
+  return usage.c_str();
 }
 
 bool ParseBridgeOptions(int argc, char** argv, BridgeOptions* options, char* report, std::size_t size) {
-  for (int i = 1; i < argc; i++) {
-    const char* arg = argv[i];
-    const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
-    if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0) {
-      options->help = true;
-      return true;
-    }
-    const bool takesValue = std::strcmp(arg, "--role") == 0 || std::strcmp(arg, "--domain") == 0 ||
-                            std::strcmp(arg, "--interface") == 0 || std::strcmp(arg, "--peer") == 0;
-    if (!takesValue) {
-      FormatBounded(report, size, "unknown argument '%s'", arg);
-      return false;
-    }
-    if (value == nullptr) {
-      FormatBounded(report, size, "%s needs a value", arg);
-      return false;
-    }
-    i++;
-    if (std::strcmp(arg, "--role") == 0) {
-      if (std::strcmp(value, "sim") == 0) {
-        options->role = FieldWriter::kSimulation;
-      } else if (std::strcmp(value, "station") == 0) {
-        options->role = FieldWriter::kStation;
-      } else {
-        FormatBounded(report, size, "--role takes sim or station, not '%s'", value);
-        return false;
-      }
-      options->roleGiven = true;
-    } else if (std::strcmp(arg, "--domain") == 0) {
-      char* end = nullptr;
-      const long domain = std::strtol(value, &end, 10);
-      if (end == value || *end != '\0' || domain < 0 || domain > long(BridgeOptions::kMaxDomain)) {
-        FormatBounded(report, size, "--domain takes 0 to %u, not '%s'", BridgeOptions::kMaxDomain, value);
-        return false;
-      }
-      options->domain = static_cast<uint32_t>(domain);
-    } else if (!AddressUsable(value)) {
-      FormatBounded(report, size, "%s: unusable address or name '%s'", arg, value);
-      return false;
-    } else if (std::strcmp(arg, "--interface") == 0) {
-      CopyBounded(options->networkInterface, value, sizeof options->networkInterface);
-    } else if (options->peerCount >= BridgeOptions::kMaxPeers) {
-      FormatBounded(report, size, "at most %d peers", BridgeOptions::kMaxPeers);
-      return false;
-    } else {
-      CopyBounded(options->peers[options->peerCount++], value, BridgeOptions::kAddressSize);
-    }
+  BridgeCommand line;
+  const int status = line.command.Parse(argc, argv, report, size);
+  if (status == 0) {
+    options->help = true;  // the help or version text is printed
+    return true;
   }
-  if (!options->roleGiven) {
-    FormatBounded(report, size, "--role sim or --role station is needed");
+  if (status != command_line::kGoOn) {
     return false;
+  }
+  if (static_cast<int>(line.peers.size()) > BridgeOptions::kMaxPeers) {
+    FormatBounded(report, size, "at most %d peers", BridgeOptions::kMaxPeers);
+    return false;
+  }
+  options->role = line.role == "sim" ? FieldWriter::kSimulation : FieldWriter::kStation;
+  options->roleGiven = true;
+  options->domain = line.domain;
+  CopyBounded(options->networkInterface, line.networkInterface.c_str(), sizeof options->networkInterface);
+  options->peerCount = 0;
+  for (const std::string& peer : line.peers) {
+    CopyBounded(options->peers[options->peerCount++], peer.c_str(), BridgeOptions::kAddressSize);
   }
   return true;
 }

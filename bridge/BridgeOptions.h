@@ -21,11 +21,11 @@ struct BridgeOptions {
   // Unicast discovery peers (addresses or host names); none: multicast.
   char peers[kMaxPeers][kAddressSize] = {};
   int peerCount = 0;
-  bool help = false;
+  bool help = false;  // --help or --version: the text is printed, nothing else to do
 };
 
 // False, with the reason in report, for an unknown option, a missing or bad
-// value, or no --role. Addresses and names may hold letters, digits and
+// value, or no --role. --help and --version print their text and set help. Addresses and names may hold letters, digits and
 // ". : - _" only.
 bool ParseBridgeOptions(int argc, char** argv, BridgeOptions* options, char* report, std::size_t size);
 // The usage text.

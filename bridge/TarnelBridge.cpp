@@ -65,11 +65,10 @@ int main(int argc, char** argv) {
   BridgeOptions options;
   char report[512] = {};
   if (!ParseBridgeOptions(argc, argv, &options, report, sizeof report)) {
-    std::fprintf(stderr, "tarnel-bridge: %s\n%s", report, BridgeUsage());
+    std::fprintf(stderr, "tarnel-bridge: %s\nTry 'tarnel-bridge --help'.\n", report);
     return kExitBadArguments;
   }
   if (options.help) {
-    std::fputs(BridgeUsage(), stdout);
     return kExitOk;
   }
   static BridgeFields fields;

@@ -29,6 +29,8 @@ constexpr int kButtonHeight = 26;
 constexpr int kMaxLines = 24;
 constexpr uint32_t kFace = 0xF0F0F0;
 
+int gUnattendedTimeoutMs = 0;
+
 // The box of our own: the text wrapped into lines above a centred OK button.
 class OwnBox {
  public:
@@ -61,7 +63,11 @@ class OwnBox {
     bool quit = false;
     bool open = true;
     bool focused = false;
+    const uint64_t due = gUnattendedTimeoutMs > 0 ? SDL_GetTicks64() + uint64_t(gUnattendedTimeoutMs) : 0;
     while (open) {
+      if (due != 0 && SDL_GetTicks64() >= due) {
+        break;  // unattended: nobody will press OK
+      }
       Event event;
       if (!WaitEvent(&event, 100)) {
         continue;
@@ -153,12 +159,14 @@ BoxShown ShowMessageBox(BoxKind kind, const char* title, const char* text) {
   // has not closed yet: there our own window is always used.
   const char* driver = SDL_GetCurrentVideoDriver();
   const Uint32 flags = kind == BoxKind::Error ? SDL_MESSAGEBOX_ERROR : SDL_MESSAGEBOX_INFORMATION;
-  if (std::strcmp(driver, "x11") != 0 && SDL_ShowSimpleMessageBox(flags, shownTitle, shownText, nullptr) == 0) {
+  if (std::strcmp(driver, "x11") != 0 && gUnattendedTimeoutMs <= 0 && SDL_ShowSimpleMessageBox(flags, shownTitle, shownText, nullptr) == 0) {
     return BoxShown::System;
   }
   OwnBox box;
   return box.Show(shownTitle, shownText) ? BoxShown::OwnWindow : notShown(SDL_GetError());
 }
+
+void SetUnattendedBoxTimeout(int timeoutMs) { gUnattendedTimeoutMs = timeoutMs; }
 
 void ShowErrorBox(const char* title, const char* text) {
   std::fprintf(stderr, "%s: %s\n", title != nullptr ? title : "", text != nullptr ? text : "");

@@ -17,4 +17,10 @@ BoxShown ShowMessageBox(BoxKind kind, const char* title, const char* text);
 // Writes "title: text" to stderr, then shows the text in an error box.
 void ShowErrorBox(const char* title, const char* text);
 
+// An unattended program's boxes close by themselves after timeoutMs (as if
+// OK was pressed), so that nothing waits for an operator who is not there.
+// 0 or less: boxes wait for the operator (the default). Such boxes are always
+// windows of our own, since the system's box cannot be closed by the program.
+void SetUnattendedBoxTimeout(int timeoutMs);
+
 }  // namespace platform

@@ -1,13 +1,16 @@
 #include "platform/SharedMemory.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <grp.h>
 #include <sys/file.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
@@ -164,6 +167,144 @@ bool ShmClaimRange(int fd, uint64_t offset, uint64_t length) {
   // Open-file-description locks: a second descriptor is refused even in the
   // same process, and nothing else of the process's locks is disturbed.
   return ::fcntl(fd, F_OFD_SETLK, &claim) == 0;
+}
+
+bool ShmRangeClaimed(int fd, uint64_t offset, uint64_t length) {
+  struct flock probe = {};
+  probe.l_type = F_WRLCK;
+  probe.l_whence = SEEK_SET;
+  probe.l_start = static_cast<off_t>(offset);
+  probe.l_len = static_cast<off_t>(length);
+  return fd >= 0 && ::fcntl(fd, F_OFD_GETLK, &probe) == 0 && probe.l_type != F_UNLCK;
+}
+
+namespace {
+
+// "MAJOR:MINOR:INODE" as /proc/locks and fdinfo write a file's identity.
+bool LockKey(int fd, char* key, std::size_t size) {
+  struct stat st;
+  if (::fstat(fd, &st) != 0) {
+    return false;
+  }
+  const int n = std::snprintf(key, size, "%02x:%02x:%lu", major(st.st_dev), minor(st.st_dev),
+                              static_cast<unsigned long>(st.st_ino));
+  return n > 0 && static_cast<std::size_t>(n) < size;
+}
+
+// Whether a line of /proc/locks or fdinfo names the file key as a whole word.
+bool NamesKey(const char* line, const char* key) {
+  const std::size_t length = std::strlen(key);
+  for (const char* at = std::strstr(line, key); at != nullptr; at = std::strstr(at + 1, key)) {
+    const char after = at[length];
+    if ((at == line || at[-1] == ' ') && (after == ' ' || after == '\n' || after == '\0')) {
+      return true;
+    }
+  }
+  return false;
+}
+
+// Whether one of the program's descriptors holds a range lock on the file.
+bool ClaimsRange(pid_t pid, const char* key) {
+  char path[64];
+  std::snprintf(path, sizeof path, "/proc/%d/fdinfo", static_cast<int>(pid));
+  DIR* dir = ::opendir(path);
+  if (dir == nullptr) {
+    return false;
+  }
+  bool claims = false;
+  char line[256];
+  while (!claims) {
+    const dirent* entry = ::readdir(dir);
+    if (entry == nullptr) {
+      break;
+    }
+    if (entry->d_name[0] < '0' || entry->d_name[0] > '9') {
+      continue;
+    }
+    char file[96];
+    std::snprintf(file, sizeof file, "%s/%.20s", path, entry->d_name);
+    std::FILE* info = std::fopen(file, "re");
+    if (info == nullptr) {
+      continue;
+    }
+    while (!claims && std::fgets(line, sizeof line, info) != nullptr) {
+      claims = std::strncmp(line, "lock:", 5) == 0 && std::strstr(line, "OFDLCK") != nullptr && NamesKey(line, key);
+    }
+    std::fclose(info);
+  }
+  ::closedir(dir);
+  return claims;
+}
+
+}  // namespace
+
+int ShmLockHolders(int fd, ShmHolder* holders, int max) {
+  char key[64];
+  if (holders == nullptr || max <= 0 || !LockKey(fd, key, sizeof key)) {
+    return 0;
+  }
+  std::FILE* locks = std::fopen("/proc/locks", "re");
+  if (locks == nullptr) {
+    return 0;
+  }
+  int count = 0;
+  char line[256];
+  while (count < max && std::fgets(line, sizeof line, locks) != nullptr) {
+    // "1: FLOCK  ADVISORY  READ 1234 00:1b:2 0 EOF": every program that has
+    // the object mapped holds such a lock on it.
+    char kind[16];
+    int pid = 0;
+    if (std::sscanf(line, "%*d: %15s %*s %*s %d", kind, &pid) != 2 || std::strcmp(kind, "FLOCK") != 0 || pid <= 0 ||
+        !NamesKey(line, key)) {
+      continue;
+    }
+    bool seen = false;
+    for (int i = 0; i < count; i++) seen = seen || holders[i].pid == pid;
+    if (seen) {
+      continue;
+    }
+    ShmHolder& holder = holders[count++];
+    holder = ShmHolder{};
+    holder.pid = static_cast<pid_t>(pid);
+    char path[64];
+    std::snprintf(path, sizeof path, "/proc/%d/comm", pid);
+    std::FILE* comm = std::fopen(path, "re");
+    if (comm == nullptr || std::fgets(holder.program, sizeof holder.program, comm) == nullptr) {
+      std::snprintf(holder.program, sizeof holder.program, "?");
+    }
+    if (comm != nullptr) {
+      std::fclose(comm);
+    }
+    holder.program[std::strcspn(holder.program, "\n")] = '\0';
+    holder.claims = ClaimsRange(holder.pid, key);
+  }
+  std::fclose(locks);
+  return count;
+}
+
+void ShmDescribeHolders(int fd, bool claimersOnly, char* text, std::size_t size) {
+  if (text == nullptr || size == 0) {
+    return;
+  }
+  text[0] = '\0';
+  constexpr int kMaxHolders = 16;
+  ShmHolder holders[kMaxHolders];
+  const int count = ShmLockHolders(fd, holders, kMaxHolders);
+  bool anyClaims = false;
+  for (int i = 0; i < count; i++) anyClaims = anyClaims || (holders[i].claims && holders[i].pid != ::getpid());
+  std::size_t used = 0;
+  for (int i = 0; i < count; i++) {
+    if (holders[i].pid == ::getpid() || (claimersOnly && anyClaims && !holders[i].claims)) {
+      continue;
+    }
+    const int n = std::snprintf(text + used, size - used, "%spid %d (%s%s)", used > 0 ? ", " : "",
+                                static_cast<int>(holders[i].pid), holders[i].program,
+                                !claimersOnly && holders[i].claims ? ", claims fields" : "");
+    if (n < 0 || static_cast<std::size_t>(n) >= size - used) {
+      break;
+    }
+    used += static_cast<std::size_t>(n);
+  }
 }
 
 bool ShmHeld(const char* objectName) {

@@ -68,9 +68,30 @@ bool ShmLockShared(int fd, bool* othersHeld);
 // alone (an exclusive record lock, released when the descriptor closes).
 // False when another descriptor holds them.
 bool ShmClaimRange(int fd, uint64_t offset, uint64_t length);
+// Whether another descriptor claims any of bytes [offset, offset + length)
+// (a probe that takes nothing away). False when none does or the probe fails.
+bool ShmRangeClaimed(int fd, uint64_t offset, uint64_t length);
 // Whether a live program holds a lock on the object (a probe that takes
 // nothing away). False when nobody does or the probe fails.
 bool ShmHeld(const char* objectName);
+
+// A program that holds the object open with its lock, as far as /proc shows it.
+struct ShmHolder {
+  pid_t pid = 0;
+  char program[64] = {};  // /proc/PID/comm; "?" when it cannot be read
+  bool claims = false;    // it also holds a claimed range (ShmClaimRange)
+};
+// Finds the programs, this one included, that hold a lock on the object open
+// as descriptor fd: the pids from /proc/locks, their names from
+// /proc/PID/comm, and which of them has a claimed range from
+// /proc/PID/fdinfo (readable for this user's programs only). Returns how many
+// were written into holders (at most max).
+int ShmLockHolders(int fd, ShmHolder* holders, int max);
+// Writes "pid N (NAME)" for each holder other than this process, separated
+// by ", "; empty when none is known. claimersOnly: only those that claim a
+// range, when any is known to (else every other holder); otherwise every
+// other holder, a claiming one as "pid N (NAME, claims fields)".
+void ShmDescribeHolders(int fd, bool claimersOnly, char* text, std::size_t size);
 
 // Removes the name. False on failure (errno ENOENT when there is none).
 bool ShmUnlink(const char* objectName);

@@ -1,5 +1,7 @@
 #include "rmp/A330_Rmp.h"
 
+#include <cmath>
+
 #include "common/TextFcns.h"
 #include "platform/Graphics.h"
 
@@ -137,6 +139,16 @@ int KeyOf(int32_t selection) {
   return -1;
 }
 
+// A frequency from the simulation in its window's format; NaN and the
+// infinities are no number any radio has, and show the data text instead.
+void FormatFrequency(char* text, const char* format, float value, float lowest, float highest) {
+  if (!std::isfinite(value)) {
+    CopyBounded(text, kDataMode, R::kTextSize);
+    return;
+  }
+  FormatNumber(text, R::kTextSize, format, value, lowest, highest);
+}
+
 // Hands a window its text filled out to seven cells with blanks, so that a
 // shorter text leaves no characters of the one before.
 void ShowWindow(CPanelDisplay& window, const char* text, platform::DrawSurface& surface) {
@@ -246,10 +258,11 @@ void CA330_Rmp::TuneCommunication() {
   if (commTransfer_.BecameSet()) {
     if (radio) {
       // The standby goes out as the new active; the old active comes back
-      // as the standby, truncated to whole units.
+      // as the standby, rounded to whole units: a float just below 118.275
+      // is 118.275, so that swapping back and forth never changes a frequency.
       RmpAccumulator& standby = comm_[selection_];
       output_.Put<float>(kNewActive, standby.real);
-      standby.SetFromRealScaled(input_.Get<float>(BlockField(kActiveFrequencies + 4 * selection_)));
+      standby.SetFromRealRounded(input_.Get<float>(BlockField(kActiveFrequencies + 4 * selection_)));
     }
     output_.Write(kTransferRequest, 1);
   }
@@ -300,7 +313,7 @@ void CA330_Rmp::BuildActiveText() {
     if (selection <= kSelVhf3 && !(double(active) > kVhfDataLimit)) {
       CopyBounded(activeText_, kDataMode, kTextSize);
     } else {
-      FormatNumber(activeText_, kTextSize, "%7.3f", active, kLowest3, kHighest3);
+      FormatFrequency(activeText_, "%7.3f", active, kLowest3, kHighest3);
     }
     return;
   }
@@ -308,18 +321,18 @@ void CA330_Rmp::BuildActiveText() {
   switch (selection) {
     case kSelVor:
       if (unit_ < 2)
-        FormatNumber(activeText_, kTextSize, "%7.3f", input_.Get<float>(BlockField(kActiveVor + 4 * unit_)),
+        FormatFrequency(activeText_, "%7.3f", input_.Get<float>(BlockField(kActiveVor + 4 * unit_)),
                      kLowest3, kHighest3);
       break;
     case kSelIls:
-      FormatNumber(activeText_, kTextSize, "%7.3f", input_.Get<float>(kActiveIls), kLowest3, kHighest3);
+      FormatFrequency(activeText_, "%7.3f", input_.Get<float>(kActiveIls), kLowest3, kHighest3);
       break;
     case kSelMls:
       CopyBounded(activeText_, "      ", kTextSize);
       break;
     case kSelAdf:
       if (unit_ < 2)
-        FormatNumber(activeText_, kTextSize, "  %5.1f", input_.Get<float>(BlockField(kActiveAdf + 4 * unit_)),
+        FormatFrequency(activeText_, "  %5.1f", input_.Get<float>(BlockField(kActiveAdf + 4 * unit_)),
                      kLowest1, kHighest1);
       break;
     default:

@@ -25,3 +25,9 @@ tarnel_add_test(shell_kiosk_tests SOURCES tests/TarnelKioskTest.cpp LIBS tarnel_
 if(TARNEL_BUILD_TESTS)
   add_dependencies(shell_kiosk_tests tarnel)
 endif()
+
+# Start-up and ending without an operator: banner, failed starts, no display.
+tarnel_add_test(shell_startup_tests SOURCES tests/TarnelStartupTest.cpp LIBS tarnel_simlink)
+if(TARNEL_BUILD_TESTS)
+  add_dependencies(shell_startup_tests tarnel lisket tarnel_art)
+endif()

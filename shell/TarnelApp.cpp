@@ -8,10 +8,15 @@
 #include <cstring>
 #include <new>
 
+#include <string>
+
+#include "common/CommandLine.h"
 #include "common/RevisionString.h"
 #include "common/TextFcns.h"
 #include "config/IniRead.h"
+#include "platform/DisplayStart.h"
 #include "platform/Events.h"
+#include "platform/MessageBox.h"
 #include "platform/FilePath.h"
 #include "platform/Window.h"
 #include "shell/TarnelDlg.h"
@@ -22,36 +27,80 @@ namespace {
 RevisionLines gRevisions("%Z% TarnelApp QX_P_0077_02 TarnelApp.cpp $Revision: 1.3 $",
                          "%Z% TarnelApp QX_P_0077_02 TarnelApp.h $Revision: 1.1 $");
 
-void PrintHelp() {
-  std::printf(
-      "Usage: tarnel [--ini PATH] [--autostart] [--inspect] [--stats]\n"
-      "              [--fullscreen] [--display N] [--scale F] [--geometry WxH+X+Y]\n"
-      "The overhead-panel station. Shows the overhead panel picture and exchanges\n"
-      "control positions, lamps and displays with the simulation through shared memory.\n"
-      "\n"
-      "  --ini PATH   program ini file to read (default: Tarnel.ini in the working folder,\n"
-      "               else the one beside the program)\n"
-      "  --fullscreen cover the whole monitor\n"
-      "  --display N  open on monitor N (0 the first)\n"
-      "  --scale F    show the picture F times larger (0.25 to 8), e.g. 2 on a high-density\n"
-      "               screen; clicks still hit the controls under the pointer\n"
-      "  --geometry WxH+X+Y  window of W x H screen pixels at X, Y from the monitor's top-left\n"
-      "               corner (WxH or +X+Y alone also do)\n"
-      "  --stats      on exit, print the real-time loop's figures on stderr\n"
-      "  --autostart  start the real-time loop at once, without the first click\n"
-      "  --inspect    start in inspect mode (F2 toggles it): the status line names\n"
-      "               the control under the pointer and the fields it writes and reads\n"
-      "  --help       show this text\n"
-      "  --version    show the version\n"
-      "\n"
-      "Environment: TARNEL_SHM_PREFIX prefixes the shared-memory names, so that two\n"
-      "stations can run on one machine; TARNEL_SHM_GROUP shares the segments with a group.\n"
-      "Exit status: 0 closed normally, 1 start-up failed, 2 bad arguments, 3 a shared-memory\n"
-      "segment was made smaller under the station.\n"
-      "Keys: arrows scroll, Page Up/Page Down/Home act as wheel and right button, F1 about,\n"
-      "F2 inspect mode.\n"
-      "Touch: a tap clicks, a finger drag scrolls, a two-finger tap is the right button.\n"
-      "Without --autostart, the first left click starts the real-time loop.\n");
+constexpr const char* kSummary =
+    "The overhead-panel station. Shows the overhead panel picture and exchanges\n"
+    "control positions, lamps and displays with the simulation through shared memory.";
+
+constexpr const char* kFooter =
+    "Environment: TARNEL_SHM_PREFIX prefixes the shared-memory names, so that two\n"
+    "stations can run on one machine; TARNEL_SHM_GROUP shares the segments with a group;\n"
+    "SDL_VIDEODRIVER names the display driver (default: x11, then wayland).\n"
+    "Exit status: 0 closed normally, 1 start-up failed or no display, 2 bad arguments,\n"
+    "3 a shared-memory segment was made smaller under the station.\n"
+    "Keys: arrows scroll, Page Up/Page Down/Home act as wheel and right button, F1 about,\n"
+    "F2 inspect mode.\n"
+    "Touch: a tap clicks, a finger drag scrolls, a two-finger tap is the right button.\n"
+    "Without --autostart, the first left click starts the real-time loop. With --autostart\n"
+    "a failed start ends the station (status 1) once its message box is closed, or after\n"
+    "30 s, so that a service manager can start it again.";
+
+// How long a failed unattended start keeps its message box up.
+constexpr int kUnattendedBoxMs = 30000;
+
+// Everything the command line sets.
+struct TarnelOptions {
+  std::string iniFile;
+  bool stats = false;
+  bool autostart = false;
+  bool inspect = false;
+  platform::WindowPlacement placement;
+};
+
+// Declares the options: a new one is one line here, with its field above.
+void DeclareOptions(CLI::App& app, TarnelOptions& o) {
+  using command_line::Check;
+  app.add_option("--ini", o.iniFile,
+                 "program ini file (default: Tarnel.ini in the working\nfolder, else the one beside the program)")
+      ->type_name("PATH");
+  app.add_flag("--fullscreen", o.placement.fullscreen, "cover the whole monitor");
+  app.add_option("--display", o.placement.display, "open on monitor N (0 the first)")
+      ->type_name("N")
+      ->check(Check([](const std::string& text) -> std::string {
+        char* end = nullptr;
+        const long display = std::strtol(text.c_str(), &end, 10);
+        return end != text.c_str() && *end == '\0' && display >= 0 && display <= 63
+                   ? std::string()
+                   : "wants a monitor number from 0, not '" + text + "'";
+      }));
+  app.add_option("--scale", o.placement.scale,
+                 "show the picture F times larger (0.25 to 8), e.g. 2\non a high-density screen")
+      ->type_name("F")
+      ->check(Check([](const std::string& text) -> std::string {
+        char* end = nullptr;
+        const double scale = std::strtod(text.c_str(), &end);
+        if (end == text.c_str() || *end != '\0' || !(scale >= platform::WindowPlacement::kMinScale) ||
+            !(scale <= platform::WindowPlacement::kMaxScale)) {
+          return "wants a number from 0.25 to 8, not '" + text + "'";
+        }
+        return "";
+      }));
+  app.add_option_function<std::string>(
+         "--geometry",
+         [&o](const std::string& text) { platform::ParseGeometry(text.c_str(), &o.placement); },
+         "window of W x H screen pixels at X, Y from the\nmonitor's top-left corner (WxH or +X+Y alone also do)")
+      ->type_name("WxH+X+Y")
+      ->check(Check([](const std::string& text) -> std::string {
+        platform::WindowPlacement read;
+        if (!platform::ParseGeometry(text.c_str(), &read)) {
+          return "wants WxH+X+Y (e.g. 1280x800+0+0), not '" + text + "'";
+        }
+        char reason[256];
+        return platform::CheckPlacementSize(read, reason, sizeof reason) ? std::string() : std::string(reason);
+      }));
+  app.add_flag("--stats", o.stats, "on exit, print the real-time loop's figures on stderr");
+  app.add_flag("--autostart", o.autostart, "start the real-time loop at once, without a click");
+  app.add_flag("--inspect", o.inspect,
+               "start in inspect mode (F2 toggles it): the status\nline names the control under the pointer");
 }
 
 // The dialog holds every panel by value: one process-wide instance, made on
@@ -66,71 +115,18 @@ CTarnelDlg& Dialog() {
 
 int CTarnelApp::Run(int argc, char** argv) {
   gRevisions.RegisterOnce();
-  const char* iniFile = nullptr;
-  bool stats = false;
-  bool autostart = false;
-  bool inspect = false;
-  platform::WindowPlacement placement;
-  for (int i = 1; i < argc; i++) {
-    if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
-      PrintHelp();
-      return 0;
-    }
-    if (std::strcmp(argv[i], "--version") == 0) {
-      std::printf("tarnel %s\n", CTarnelDlg::kVersionText);
-      return 0;
-    }
-    if (std::strcmp(argv[i], "--stats") == 0) {
-      stats = true;
-      continue;
-    }
-    if (std::strcmp(argv[i], "--autostart") == 0) {
-      autostart = true;
-      continue;
-    }
-    if (std::strcmp(argv[i], "--inspect") == 0) {
-      inspect = true;
-      continue;
-    }
-    if (std::strcmp(argv[i], "--ini") == 0 && i + 1 < argc) {
-      iniFile = argv[++i];
-      continue;
-    }
-    if (std::strcmp(argv[i], "--fullscreen") == 0) {
-      placement.fullscreen = true;
-      continue;
-    }
-    if (std::strcmp(argv[i], "--display") == 0 && i + 1 < argc) {
-      char* end = nullptr;
-      const long display = std::strtol(argv[++i], &end, 10);
-      if (end == argv[i] || *end != '\0' || display < 0 || display > 63) {
-        std::fprintf(stderr, "tarnel: --display wants a monitor number from 0, not '%s'\n", argv[i]);
-        return 2;
-      }
-      placement.display = static_cast<int>(display);
-      continue;
-    }
-    if (std::strcmp(argv[i], "--scale") == 0 && i + 1 < argc) {
-      char* end = nullptr;
-      const double scale = std::strtod(argv[++i], &end);
-      if (end == argv[i] || *end != '\0' || !(scale >= platform::WindowPlacement::kMinScale) ||
-          !(scale <= platform::WindowPlacement::kMaxScale)) {
-        std::fprintf(stderr, "tarnel: --scale wants a number from 0.25 to 8, not '%s'\n", argv[i]);
-        return 2;
-      }
-      placement.scale = scale;
-      continue;
-    }
-    if (std::strcmp(argv[i], "--geometry") == 0 && i + 1 < argc) {
-      if (!platform::ParseGeometry(argv[++i], &placement)) {
-        std::fprintf(stderr, "tarnel: --geometry wants WxH+X+Y (e.g. 1280x800+0+0), not '%s'\n", argv[i]);
-        return 2;
-      }
-      continue;
-    }
-    std::fprintf(stderr, "tarnel: unknown argument '%s' (see --help)\n", argv[i]);
-    return 2;
+  TarnelOptions options;
+  command_line::CommandLine command("tarnel", CTarnelDlg::kVersionText, kSummary, kFooter);
+  DeclareOptions(command.App(), options);
+  const int parsed = command.Parse(argc, argv);
+  if (parsed != command_line::kGoOn) {
+    return parsed;
   }
+  const char* iniFile = options.iniFile.empty() ? nullptr : options.iniFile.c_str();
+  const bool stats = options.stats;
+  const bool autostart = options.autostart;
+  const bool inspect = options.inspect;
+  const platform::WindowPlacement& placement = options.placement;
 
   // Without --ini, an installed station started from anywhere still finds
   // the default ini beside the program.
@@ -142,9 +138,14 @@ int CTarnelApp::Run(int argc, char** argv) {
 
   char error[512];
   // SIGINT and SIGTERM arrive as a quit message and close the station normally.
-  if (!platform::StartVideo(false, error, sizeof error)) {
+  if (!platform::StartDisplay(false, error, sizeof error)) {
     std::fprintf(stderr, "tarnel: cannot open the display: %s\n", error);
     return 1;
+  }
+  if (!platform::CheckPlacementOnScreens(placement, CTarnelDlg::kClientWidth, CTarnelDlg::kClientHeight, error,
+                                         sizeof error)) {
+    platform::StopVideo();
+    return command.Bad("--geometry: %s", error);
   }
   // A closed terminal (SIGHUP) and SIGQUIT close it the same way, so that the
   // segments are released.
@@ -171,9 +172,19 @@ int CTarnelApp::Run(int argc, char** argv) {
     dialog.SetIniFile(iniFile);
     dialog.SetAutostart(autostart);
     dialog.SetInspect(inspect);
+    // Unattended, a failed start's box closes by itself, and the station ends.
+    if (autostart) {
+      platform::SetUnattendedBoxTimeout(kUnattendedBoxMs);
+    }
     dialog.OnInitDialog(&window);
     if (dialog.InitialisationFailed()) {
       std::fprintf(stderr, "tarnel: start-up failed: %s\n", dialog.GetMessageText());
+      if (autostart) {
+        dialog.OnDestroy();
+        window.Destroy();
+        platform::StopVideo();
+        return 1;
+      }
     }
     dialog.OnPaint();
     // Unattended start: the loop runs at once (it pumps the messages itself).

@@ -14,6 +14,7 @@
 #include "panels/BasePanel.h"
 #include "panels/PanelInterface.h"
 #include "platform/MessageBox.h"
+#include "platform/SharedMemory.h"
 #include "simlink/SharedField.h"
 
 namespace {
@@ -93,10 +94,12 @@ bool CTarnelDlg::AttachSharedMemory() {
   // same segment would fight over them.
   if (!generic_->ClaimRange(generic_area::kIterationCount, 4)) {
     const char* prefix = std::getenv("TARNEL_SHM_PREFIX");
+    char holder[256];
+    platform::ShmDescribeHolders(generic_->Descriptor(), true, holder, sizeof holder);
     FormatBounded(messageText_, sizeof messageText_,
-                  "Another station is already running on %s (TARNEL_SHM_PREFIX '%s'). Stop it, or start this "
-                  "one with another TARNEL_SHM_PREFIX.",
-                  generic_->GetObjectName(), prefix != nullptr ? prefix : "");
+                  "Another station, or a simulation-side bridge, is already running on %s (TARNEL_SHM_PREFIX "
+                  "'%s')%s%s. Stop it, or start this one with another TARNEL_SHM_PREFIX.",
+                  generic_->GetObjectName(), prefix != nullptr ? prefix : "", holder[0] != '\0' ? ": " : "", holder);
     genericBase_ = nullptr;
     return false;
   }
@@ -210,6 +213,12 @@ bool CTarnelDlg::InitialiseDialog() {
 
 bool CTarnelDlg::UpdateDisplay() {
   if (!LoadPicture(mainPictureFile_)) {
+    // The box keeps the system's texts and adds the line that names the ini
+    // file and why it gave no picture, as stderr and the banner do.
+    if (iniProblem_[0] != '\0' && std::strstr(messageText_, iniProblem_) == nullptr) {
+      const std::size_t used = std::strlen(messageText_);
+      FormatBounded(messageText_ + used, sizeof messageText_ - used, "\n%s", iniProblem_);
+    }
     ShowReport(messageText_, "THE_CLASS_DEF::UpdateDisplay", 0);
     return false;
   }

@@ -88,6 +88,10 @@ class BaseSharedMemory : public Qx_ErrorReport {
   // Claims bytes of the segment for this object alone while it is mapped (a
   // field with a single writer); false when another program has claimed them.
   bool ClaimRange(uint32_t offset, uint32_t length) { return platform::ShmClaimRange(fd_, offset, length); }
+  // Whether another program has claimed any of these bytes (see ClaimRange).
+  bool RangeClaimed(uint32_t offset, uint32_t length) const {
+    return platform::ShmRangeClaimed(fd_, offset, length);
+  }
   // The open descriptor of the mapped object; -1 when nothing is mapped.
   int Descriptor() const { return fd_; }
   // Another program held the object's lock when this one mapped it.

@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "common/CommandLine.h"
 #include "platform/TerminationSignals.h"
 #include "simlink/GenericSimShm.h"
 #include "simlink/SegmentFault.h"
@@ -23,59 +24,35 @@ namespace {
 
 constexpr int kExitOk = 0;
 constexpr int kExitUnusable = 1;
-constexpr int kExitBadArguments = 2;
 constexpr long kStepNanoseconds = 1000000000L / DemoSimulation::kStepsPerSecond;
 
-const char kUsage[] =
-    "Usage: tarnel-demo-sim [--seconds N] [--quiet]\n"
-    "\n"
+const char kSummary[] =
     "A demonstration simulation for the overhead-panel station: attaches the\n"
     "generic simulation area (\"/\" + $TARNEL_SHM_PREFIX + \"GenericSimSharedMemory\",\n"
     "created when no station runs yet) and answers the station 20 times a second:\n"
     "a pushed-in button lights its lower legend, FAULT lamps follow a scripted\n"
     "failure list, the ANN LT switch in TEST sets every panel's lamp test, the\n"
     "electrical display shows a value for each selector position, and the radio\n"
-    "panel is powered by its ON/OFF switch and acknowledges transfers.\n"
-    "\n"
-    "  --seconds N  stop after N seconds (default 0: until interrupted)\n"
-    "  --quiet      print nothing but errors\n"
-    "  --help       this text\n"
-    "\n"
+    "panel is powered by its ON/OFF switch and acknowledges transfers.";
+
+const char kFooter[] =
     "Exit status: 0 done, 1 the segment cannot be used (reason on stderr),\n"
-    "2 bad arguments.\n";
+    "2 bad arguments.";
 
 struct Options {
   long seconds = 0;
   bool quiet = false;
 };
 
-int Bad(const char* what, const char* argument) {
-  std::fprintf(stderr, "tarnel-demo-sim: %s '%s'\nTry 'tarnel-demo-sim --help'.\n", what, argument);
-  return kExitBadArguments;
-}
-
 // -1: go on; otherwise the exit status.
 int Parse(int argc, char** argv, Options* options) {
-  for (int i = 1; i < argc; i++) {
-    if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
-      std::fputs(kUsage, stdout);
-      return kExitOk;
-    }
-    if (std::strcmp(argv[i], "--quiet") == 0) {
-      options->quiet = true;
-    } else if (std::strcmp(argv[i], "--seconds") == 0 && i + 1 < argc) {
-      char* end = nullptr;
-      const long value = std::strtol(argv[i + 1], &end, 10);
-      if (end == argv[i + 1] || *end != '\0' || value < 0 || value > 31L * 86400) {
-        return Bad("bad number of seconds (0 to 2678400)", argv[i + 1]);
-      }
-      options->seconds = value;
-      i++;
-    } else {
-      return Bad("unknown argument", argv[i]);
-    }
-  }
-  return -1;
+  command_line::CommandLine command("tarnel-demo-sim", nullptr, kSummary, kFooter);
+  CLI::App& app = command.App();
+  app.add_option("--seconds", options->seconds, "stop after N seconds (default 0: until interrupted)")
+      ->type_name("N")
+      ->check(CLI::Range(0L, 31L * 86400));
+  app.add_flag("--quiet", options->quiet, "print nothing but errors");
+  return command.Parse(argc, argv);
 }
 
 long long NowNanoseconds() {

@@ -16,6 +16,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "common/CommandLine.h"
 #include "platform/SharedMemory.h"
 #include "platform/TerminationSignals.h"
 #include "tools/InterfaceCommands.h"
@@ -32,16 +33,15 @@ constexpr int kExitBadArguments = 2;
 
 constexpr uint32_t kSegmentSize = GenericSimShm::kSize;
 
-const char kUsage[] =
-    "Usage: tarnel-shm COMMAND [ARGUMENTS]\n"
-    "\n"
+const char kSummary[] =
     "Looks at and changes the generic simulation area \"GenericSimSharedMemory\"\n"
     "(129328 bytes) that the panel station shares with the simulation: the POSIX\n"
     "shared-memory object \"/\" + $TARNEL_SHM_PREFIX + \"GenericSimSharedMemory\".\n"
     "It attaches as the station does: it creates the segment when there is none\n"
     "(the segment then vanishes again when the tool exits), refuses a segment of\n"
-    "another layout version and counts itself as a user while it runs.\n"
-    "\n"
+    "another layout version and counts itself as a user while it runs.";
+
+const char kDetails[] =
     "Commands:\n"
     "  info                            segment name, size, version text, user count\n"
     "  get OFFSET TYPE                 print the value at OFFSET\n"
@@ -89,7 +89,6 @@ const char kUsage[] =
     "                                  named), for segments left behind by a\n"
     "                                  program that crashed (their user count can\n"
     "                                  never fall to 0); does not attach\n"
-    "  --help                          this text\n"
     "\n"
     "TYPE is one of u8 i16 u16 i32 u32 f32 text; integers are little-endian.\n"
     "OFFSET, LENGTH and integer VALUEs are decimal or 0x-hex; f32 VALUEs are\n"
@@ -528,6 +527,35 @@ int Remove(const char* which) {
   return ok ? kExitOk : kExitUnusable;
 }
 
+// The command line's first level: --help, --version and the command; each
+// command checks its own arguments. kGoOn when a command was given.
+int ParseVerb(int argc, char** argv) {
+  command_line::CommandLine command("tarnel-shm", nullptr, kSummary, kDetails);
+  CLI::App& app = command.App();
+  // The commands are listed in the text after the options; a command's
+  // arguments, options included, are passed on to it untouched.
+  for (const char* verb : {"info", "get", "set", "dump", "describe", "watch", "noise", "record", "replay", "remove"}) {
+    app.add_subcommand(verb)->prefix_command()->group("")->set_help_flag();
+  }
+  if (argc < 2) {
+    std::fputs(command.Help().c_str(), stderr);
+    return kExitBadArguments;
+  }
+  // "help", and --help after a command, show the whole text.
+  for (int i = 1; i < argc; i++) {
+    if ((i == 1 && std::strcmp(argv[i], "help") == 0) || std::strcmp(argv[i], "--help") == 0 ||
+        std::strcmp(argv[i], "-h") == 0) {
+      std::fputs(command.Help().c_str(), stdout);
+      return kExitOk;
+    }
+  }
+  const int status = command.Parse(argc, argv);
+  if (status != command_line::kGoOn) {
+    return status;
+  }
+  return app.get_subcommands().empty() ? command.Bad("no command given") : command_line::kGoOn;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -535,14 +563,9 @@ int main(int argc, char** argv) {
   // SIGPIPE; a segment made smaller under the tool stops it with status 3.
   ::signal(SIGPIPE, SIG_IGN);
   segment_fault::Install("tarnel-shm");
-  if (argc < 2) {
-    std::fputs(kUsage, stderr);
-    return kExitBadArguments;
-  }
-  if (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0 ||
-      std::strcmp(argv[1], "help") == 0) {
-    std::fputs(kUsage, stdout);
-    return kExitOk;
+  const int parsed = ParseVerb(argc, argv);
+  if (parsed != command_line::kGoOn) {
+    return parsed;
   }
   if (std::strcmp(argv[1], "remove") == 0) {
     if (argc > 3 || (argc == 3 && std::strcmp(argv[2], "generic") != 0 && std::strcmp(argv[2], "trn") != 0)) {
@@ -610,6 +633,11 @@ int main(int argc, char** argv) {
         std::printf("live holder: %s\n", held ? "yes (a running program has it attached)"
                                                : "none (users counted by programs that died, or by programs that "
                                                  "attach without the lock)");
+        char holders[512];
+        platform::ShmDescribeHolders(shm.Descriptor(), false, holders, sizeof holders);
+        if (held && holders[0] != '\0') {
+          std::printf("held by:    %s\n", holders);
+        }
       }
       if (shm.WasCreator()) {
         std::printf("note:       there was no segment; this tool created it and removes it on exit\n");

@@ -198,21 +198,48 @@ TEST_F(RmpTest, HfStepsAreOneKilohertzAndAmCoarseIsOneUnit) {
   EXPECT_EQ(Standby(), "  6.860");
 }
 
-TEST_F(RmpTest, TransferSendsTheStandbyAndTruncatesTheOldActive) {
+// A swap never changes a frequency: the old active comes back as the standby
+// rounded to whole kHz, whichever side of the value its float lies.
+TEST_F(RmpTest, TransferSwapsWithoutLosingAKilohertz) {
+  Start();
+  Key(R::kVhf1);  // standby 119.900
+  const struct {
+    float active;
+    int32_t standby;
+    const char* shown;
+  } cases[] = {{118.7f, 118700, "118.700"},
+               {118.275f, 118275, "118.275"},
+               {std::nextafter(118.275f, 0.0f), 118275, "118.275"},
+               {std::nextafter(118.275f, 200.0f), 118275, "118.275"}};
+  for (const auto& c : cases) {
+    In<float>(0, c.active);
+    Key(R::kTransfer);
+    EXPECT_EQ(rmp->Comm(R::kSelVhf1).value, c.standby) << c.active;
+    EXPECT_EQ(Standby(), c.shown);
+  }
+  // Back and forth: what goes out as the new active is what came in.
+  In<float>(0, 118.7f);
+  Key(R::kTransfer);
+  In<float>(0, Out<float>(R::kNewActive));
+  Key(R::kTransfer);
+  EXPECT_EQ(Out<float>(R::kNewActive), 118.7f);
+  EXPECT_EQ(rmp->Comm(R::kSelVhf1).value, 118275);
+}
+
+TEST_F(RmpTest, TransferSendsTheStandbyAndHoldsTheRequestUntilAcknowledged) {
   Start();
   Key(R::kVhf1);           // standby 119.900
   In<float>(0, std::nextafter(118.275f, 0.0f));  // 118.275 held as a float just below it
   h->Press(1, rmp->Key(R::kTransfer));
   EXPECT_EQ(Out<float>(R::kNewActive), 119.9f);
   EXPECT_EQ(h->Out(R::kTransferRequest), 1);
-  EXPECT_EQ(rmp->Comm(R::kSelVhf1).value, 118274);
-  EXPECT_EQ(Standby(), "118.274");
+  EXPECT_EQ(rmp->Comm(R::kSelVhf1).value, 118275);
   h->Press(0, rmp->Key(R::kTransfer));
   // Held until acknowledged, through a second transfer.
   h->Pass();
   Key(R::kTransfer);
   EXPECT_EQ(h->Out(R::kTransferRequest), 1);
-  EXPECT_EQ(Out<float>(R::kNewActive), 118.274f);
+  EXPECT_EQ(Out<float>(R::kNewActive), 118.275f);
   h->In(R::kTransferAcknowledge) = 1;
   h->Pass();
   EXPECT_EQ(h->Out(R::kTransferRequest), 0);
@@ -228,7 +255,7 @@ TEST_F(RmpTest, ForeignFloatsStayInsideTheWindowsAndTheBounds) {
     float value;
     const char* shown;
     int32_t loaded;  // HF1 standby after a transfer, kHz
-  } cases[] = {{kNaN, "-99.999", 1000},    {kInf, "999.999", 8000},   {-kInf, "-99.999", 1000},
+  } cases[] = {{kNaN, "   dAtA", 1000},   {kInf, "   dAtA", 8000},  {-kInf, "   dAtA", 1000},
                {1e30f, "999.999", 8000},   {-1e30f, "-99.999", 1000}, {-5.0f, " -5.000", 1000},
                {1000.0f, "999.999", 8000}, {6.5f, "  6.500", 6500}};
   for (const auto& c : cases) {
@@ -241,6 +268,8 @@ TEST_F(RmpTest, ForeignFloatsStayInsideTheWindowsAndTheBounds) {
   In<float>(0, kNaN);
   EXPECT_EQ(Active(), "   dAtA");
   In<float>(0, kInf);
+  EXPECT_EQ(Active(), "   dAtA");
+  In<float>(0, 1e30f);
   EXPECT_EQ(Active(), "999.999");
 }
 
@@ -306,7 +335,7 @@ TEST_F(RmpTest, BackupNavigationTunesAndTransfersFrequencyThenCourse) {
   EXPECT_EQ(Active(), "       ");
   Key(R::kAdf);
   In<float>(R::kActiveAdf, kNaN);
-  EXPECT_EQ(Active(), "  -99.9");
+  EXPECT_EQ(Active(), "   dAtA");
   EXPECT_EQ(Standby(), "  250.0");
 
   Key(R::kNav);  // back to the communication selection of before

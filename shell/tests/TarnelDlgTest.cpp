@@ -2,7 +2,10 @@
 
 #include <SDL.h>
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+#include <csignal>
 
 #include <cstdlib>
 #include <cstring>
@@ -166,13 +169,46 @@ TEST_F(TarnelDlgTest, ASecondStationOnTheSameSegmentRefusesToStart) {
   ASSERT_TRUE(first->IsValid());
   ASSERT_TRUE(first->ClaimRange(generic_area::kIterationCount, 4));
   EXPECT_FALSE(Start(picture_));
-  EXPECT_NE(std::string(dialog_->GetMessageText()).find("Another station is already running on /"), std::string::npos)
+  EXPECT_NE(std::string(dialog_->GetMessageText()).find("is already running on /"), std::string::npos)
       << dialog_->GetMessageText();
   dialog_ = std::make_unique<CTarnelDlg>();
   EXPECT_EQ(1, first->GetUserCount());
   // Once the first is gone, the station starts.
   first.reset();
   EXPECT_TRUE(Start(picture_)) << dialog_->GetMessageText();
+}
+
+// Held by another program (a simulation-side bridge, say): the refusal names
+// its pid and program name.
+TEST_F(TarnelDlgTest, TheRefusalNamesTheProgramThatHoldsTheStationsFields) {
+  int ready[2];
+  ASSERT_EQ(0, ::pipe(ready));
+  const pid_t holder = ::fork();
+  ASSERT_GE(holder, 0);
+  if (holder == 0) {
+    GenericSimShm shm;
+    const char ok = shm.IsValid() && shm.ClaimRange(generic_area::kIterationCount, 4) ? 'y' : 'n';
+    (void)!::write(ready[1], &ok, 1);
+    ::pause();
+    ::_exit(0);
+  }
+  char ok = 'n';
+  ASSERT_EQ(1, ::read(ready[0], &ok, 1));
+  ::close(ready[0]);
+  ::close(ready[1]);
+  EXPECT_EQ('y', ok);
+  EXPECT_FALSE(Start(picture_));
+  char name[64] = {};
+  std::FILE* comm = std::fopen("/proc/self/comm", "r");
+  ASSERT_NE(nullptr, comm);
+  ASSERT_NE(nullptr, std::fgets(name, sizeof name, comm));
+  std::fclose(comm);
+  name[std::strcspn(name, "\n")] = '\0';
+  const std::string said = dialog_->GetMessageText();
+  ::kill(holder, SIGKILL);
+  ::waitpid(holder, nullptr, 0);
+  EXPECT_NE(said.find("is already running on /"), std::string::npos) << said;
+  EXPECT_NE(said.find(": pid " + std::to_string(holder) + " (" + name + ")."), std::string::npos) << said;
 }
 
 TEST_F(TarnelDlgTest, AnIniFileThatCannotBeUsedIsNamedWithItsReason) {
@@ -187,6 +223,10 @@ TEST_F(TarnelDlgTest, AnIniFileThatCannotBeUsedIsNamedWithItsReason) {
   // The system's text first, then the cause.
   const std::string banner = reinterpret_cast<const char*>(Base() + banner_record::kMessage);
   EXPECT_EQ(0u, banner.find("Unable tp load main picture\n" + line)) << banner;
+  // The box too: the system's texts, then the line naming the ini file.
+  const std::string shown = dialog_->GetShownError();
+  EXPECT_EQ(0u, shown.find("THE_CLASS_DEF::UpdateDisplay\nTHE_CLASS_DEF::LoadPicture\n")) << shown;
+  EXPECT_NE(std::string::npos, shown.find("\n" + line)) << shown;
 }
 
 TEST_F(TarnelDlgTest, IterationCountIsWrittenAndPanelWorkStartsAtTheTwentieth) {

@@ -148,8 +148,12 @@ TEST_F(TarnelKioskTest, FullScreenCoversTheMonitorAndBadPlacementsAreRefused) {
   EXPECT_EQ(0, station_.Stop());
 
   ExpectRefused({"--display", "1"}, 1, "there is no monitor 1: the display has 1");
-  ExpectRefused({"--scale", "nan"}, 2, "--scale wants a number from 0.25 to 8");
-  ExpectRefused({"--geometry", "800x600+10"}, 2, "--geometry wants WxH+X+Y");
+  ExpectRefused({"--scale", "nan"}, 2, "--scale: wants a number from 0.25 to 8");
+  ExpectRefused({"--scale"}, 2, "--scale needs a value");
+  ExpectRefused({"--geometry", "800x600+10"}, 2, "--geometry: wants WxH+X+Y");
+  ExpectRefused({"--geometry", "10x10"}, 2, "10x10 is too small");
+  ExpectRefused({"--geometry", "99999x99999"}, 2, "larger than the largest window");
+  ExpectRefused({"--geometry", "800x600+5000+5000"}, 2, "off every screen (0: 1960x1400+0+0)");
 }
 
 }  // namespace

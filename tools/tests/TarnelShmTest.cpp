@@ -397,7 +397,9 @@ TEST_F(TarnelShmWithSegmentTest, VersionTextAndUserCountAreWrittenOnlyWithForce)
   EXPECT_EQ(RunTool({"get", "0x1C834", "i32", "--force"}).status, 2);
   EXPECT_EQ(shm_->GetUserCount(), 1);
   EXPECT_EQ(RunTool({"set", "64", "u8", "1"}).status, 0);  // the first byte after the version
-  EXPECT_TRUE(Contains(RunTool({"info"}).out, "live holder: yes"));
+  const std::string info = RunTool({"info"}).out;
+  EXPECT_TRUE(Contains(info, "live holder: yes"));
+  EXPECT_TRUE(Contains(info, "held by:    pid " + std::to_string(::getpid()) + " (")) << info;  // this test
   ToolRun forced = RunTool({"set", "--force", "0x1C834", "i32", "3"});
   EXPECT_EQ(forced.status, 0) << forced.err;
   EXPECT_EQ(shm_->GetUserCount(), 2);  // 3, less the tool's own release
