@@ -83,6 +83,30 @@ bool HardwareInput::Start(InputMappingFile* mappings, const char* learnFile, cha
   return devices_.Start(error, size);
 }
 
+bool HardwareInput::Open(const char* mappingFile, const char* virtualPipe) {
+  const bool named = mappingFile != nullptr && mappingFile[0] != '\0';
+  if (named) {
+    if (!file_.Load(mappingFile)) {
+      std::fprintf(stderr, "tarnel: no mappings read from %s (learnt lines are appended to it):\n%s\n", mappingFile,
+                   file_.GetErrorText());
+    } else {
+      std::fputs(file_.Errors(), stderr);
+      std::fprintf(stderr, "tarnel: %d mapping%s for %d device%s from %s\n", file_.MappingCount(),
+                   file_.MappingCount() == 1 ? "" : "s", file_.SectionCount(), file_.SectionCount() == 1 ? "" : "s",
+                   mappingFile);
+    }
+  }
+  char error[256];
+  if (!Start(&file_, named ? mappingFile : nullptr, error, sizeof error)) {
+    std::fprintf(stderr, "tarnel: physical inputs are off: %s\n", error);
+    return false;
+  }
+  if (virtualPipe != nullptr && !virtual_.Open(virtualPipe, error, sizeof error)) {
+    std::fprintf(stderr, "tarnel: %s\n", error);
+  }
+  return true;
+}
+
 SubPanel* HardwareInput::PanelOf(const InputMapping& m) const {
   return m.facts != nullptr ? dynamic_cast<SubPanel*>(cockpit_.GetPanel(m.facts->id)) : nullptr;
 }
@@ -394,6 +418,7 @@ void HardwareInput::Learn(int slot, InputRef input, int32_t value, const Control
 
 void HardwareInput::Iterate(int resetCount, const ControlHit* learnTarget) {
   learnTarget_ = learnTarget;
+  virtual_.Poll();
   devices_.Poll(*this);
   learnTarget_ = nullptr;
   // A held button that a pass let go (the mouse elsewhere) is pressed again.

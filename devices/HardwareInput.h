@@ -13,6 +13,7 @@
 
 #include "devices/InputMappingFile.h"
 #include "devices/JoystickDevices.h"
+#include "devices/VirtualDevice.h"
 #include "panels/CockpitManager.h"
 #include "panels/ControlHit.h"
 
@@ -30,7 +31,14 @@ class HardwareInput : public InputListener {
   // The mappings (may be null: learn mode only) and the file learnt lines go
   // to (null: printed on stdout). Opens the joystick layer.
   bool Start(InputMappingFile* mappings, const char* learnFile, char* error, std::size_t size);
-  void Stop() { devices_.Stop(); }
+  // The station's start: reads the mapping file (null or "": none; learnt
+  // lines are then printed), reports its bad lines on stderr, and starts;
+  // with a pipe, a virtual button box worked through it comes too.
+  bool Open(const char* mappingFile, const char* virtualPipe);
+  void Stop() {
+    virtual_.Close();
+    devices_.Stop();
+  }
   // Once per iteration: polls the devices and acts on what changed; re-holds
   // held buttons; sets the truth again after a reset (resetCount: the
   // dialog's count of panel resets) or a panel's own reset request.
@@ -70,6 +78,8 @@ class HardwareInput : public InputListener {
   PointerInjector inject_;
   void* context_;
   JoystickDevices devices_;
+  VirtualDevice virtual_;
+  InputMappingFile file_;  // the station's own (Open)
   InputMappingFile* mappings_ = nullptr;
   const char* learnFile_ = nullptr;
   int section_[JoystickDevices::kMaxDevices];  // each slot's section, -1 none

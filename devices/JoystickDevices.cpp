@@ -33,7 +33,13 @@ bool JoystickDevices::Start(char* error, std::size_t size) {
     FormatBounded(error, size, "cannot open the joystick layer: %s", SDL_GetError());
     return false;
   }
+  // Buttons and hats as events, so that a press shorter than one
+  // iteration (an encoder's pulse) is still seen; Poll takes them from the
+  // queue. Axes are read as they stand.
   SDL_JoystickEventState(SDL_IGNORE);
+  SDL_EventState(SDL_JOYBUTTONDOWN, SDL_ENABLE);
+  SDL_EventState(SDL_JOYBUTTONUP, SDL_ENABLE);
+  SDL_EventState(SDL_JOYHATMOTION, SDL_ENABLE);
   started_ = true;
   return true;
 }
@@ -97,9 +103,39 @@ void JoystickDevices::Read(int slot, InputListener* listener) {
   }
 }
 
+void JoystickDevices::TakeEvents(InputListener& listener) {
+  SDL_Event events[32];
+  int got = 0;
+  while ((got = SDL_PeepEvents(events, 32, SDL_GETEVENT, SDL_JOYHATMOTION, SDL_JOYBUTTONUP)) > 0) {
+    for (int e = 0; e < got; e++) {
+      const SDL_Event& event = events[e];
+      const bool hat = event.type == SDL_JOYHATMOTION;
+      const int32_t which = hat ? event.jhat.which : event.jbutton.which;
+      int slot = 0;
+      while (slot < kMaxDevices && !(devices_[slot].open && devices_[slot].instance == which)) slot++;
+      if (slot == kMaxDevices) continue;
+      Device& d = devices_[slot];
+      if (hat && event.jhat.hat < d.hats) {
+        const uint8_t v = HatBits(event.jhat.value);
+        if (v != d.hat[event.jhat.hat]) {
+          d.hat[event.jhat.hat] = v;
+          listener.OnInput(slot, InputRef{InputKind::kHat, event.jhat.hat}, v);
+        }
+      } else if (!hat && event.jbutton.button < d.buttons) {
+        const uint8_t v = event.jbutton.state == SDL_PRESSED ? 1 : 0;
+        if (v != d.button[event.jbutton.button]) {
+          d.button[event.jbutton.button] = v;
+          listener.OnInput(slot, InputRef{InputKind::kButton, event.jbutton.button}, v);
+        }
+      }
+    }
+  }
+}
+
 void JoystickDevices::Poll(InputListener& listener) {
   if (!started_) return;
   SDL_JoystickUpdate();
+  TakeEvents(listener);
   for (int slot = 0; slot < kMaxDevices; slot++) {
     Device& d = devices_[slot];
     if (d.open && !SDL_JoystickGetAttached(static_cast<SDL_Joystick*>(d.handle))) {

@@ -1,7 +1,8 @@
 // The game controllers and button boxes attached to the machine, read
 // through the window system library's joystick interface: opened when they
 // appear, closed when they go, and polled once per call of Poll, which
-// reports what changed. Nothing is allocated per poll.
+// reports what changed (every press, even one shorter than the time between
+// two polls). Nothing is allocated per poll.
 #pragma once
 
 #include <cstddef>
@@ -71,6 +72,9 @@ class JoystickDevices {
 
  private:
   void Open(int deviceIndex, int32_t instance, InputListener& listener);
+  // Every button and hat change queued since the last poll, in order.
+  void TakeEvents(InputListener& listener);
+  // The inputs as they stand now: what the events did not tell.
   void Read(int slot, InputListener* listener);
 
   bool started_ = false;

@@ -11,6 +11,7 @@
 #include "common/RevisionString.h"
 #include "common/TextFcns.h"
 #include "config/IniRead.h"
+#include "devices/JoystickDevices.h"
 #include "platform/Events.h"
 #include "platform/FilePath.h"
 #include "platform/Window.h"
@@ -26,6 +27,7 @@ void PrintHelp() {
   std::printf(
       "Usage: tarnel [--ini PATH] [--autostart] [--inspect] [--stats]\n"
       "              [--fullscreen] [--display N] [--scale F] [--geometry WxH+X+Y]\n"
+      "              [--inputs FILE] [--virtual-device PIPE] [--list-devices]\n"
       "The overhead-panel station. Shows the overhead panel picture and exchanges\n"
       "control positions, lamps and displays with the simulation through shared memory.\n"
       "\n"
@@ -41,6 +43,13 @@ void PrintHelp() {
       "  --autostart  start the real-time loop at once, without the first click\n"
       "  --inspect    start in inspect mode (F2 toggles it): the status line names\n"
       "               the control under the pointer and the fields it writes and reads\n"
+      "  --inputs FILE  game controllers and button boxes operate the panel as FILE maps\n"
+      "               them (docs/inputs.md); in inspect mode a moved input over a control\n"
+      "               appends its mapping line to FILE\n"
+      "  --virtual-device PIPE  a button box inside the station, worked by lines written\n"
+      "               to the named pipe PIPE (made if missing): button N 0|1, hat N BITS,\n"
+      "               axis N VALUE, unplug, plug; for trying a mapping file without hardware\n"
+      "  --list-devices  list the game controllers attached now and exit\n"
       "  --help       show this text\n"
       "  --version    show the version\n"
       "\n"
@@ -70,6 +79,8 @@ int CTarnelApp::Run(int argc, char** argv) {
   bool stats = false;
   bool autostart = false;
   bool inspect = false;
+  const char* inputsFile = nullptr;
+  const char* virtualPipe = nullptr;
   platform::WindowPlacement placement;
   for (int i = 1; i < argc; i++) {
     if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
@@ -91,6 +102,20 @@ int CTarnelApp::Run(int argc, char** argv) {
     if (std::strcmp(argv[i], "--inspect") == 0) {
       inspect = true;
       continue;
+    }
+    if (std::strcmp(argv[i], "--inputs") == 0 && i + 1 < argc) {
+      inputsFile = argv[++i];
+      continue;
+    }
+    if (std::strcmp(argv[i], "--virtual-device") == 0 && i + 1 < argc) {
+      virtualPipe = argv[++i];
+      continue;
+    }
+    if (std::strcmp(argv[i], "--list-devices") == 0) {
+      char error[256];
+      const int listed = JoystickDevices::List(stdout, error, sizeof error);
+      if (listed < 0) std::fprintf(stderr, "tarnel: %s\n", error);
+      return listed < 0 ? 1 : 0;
     }
     if (std::strcmp(argv[i], "--ini") == 0 && i + 1 < argc) {
       iniFile = argv[++i];
@@ -171,6 +196,7 @@ int CTarnelApp::Run(int argc, char** argv) {
     dialog.SetIniFile(iniFile);
     dialog.SetAutostart(autostart);
     dialog.SetInspect(inspect);
+    dialog.SetInputs(inputsFile, virtualPipe);
     dialog.OnInitDialog(&window);
     if (dialog.InitialisationFailed()) {
       std::fprintf(stderr, "tarnel: start-up failed: %s\n", dialog.GetMessageText());

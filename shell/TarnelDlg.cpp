@@ -272,6 +272,7 @@ void CTarnelDlg::OnRealTimeIteration() {
       cockpit_.ResetAll();
       resetCount_++;
     }
+    PollHardware();
     phaseCounter_++;
     if (phaseCounter_ == 11 && (mouse_.button == 3 || mouse_.button == 4)) {
       mouse_.button = 0;
@@ -484,6 +485,25 @@ void CTarnelDlg::RouteMouse(int x, int y) {
   cockpit_.HandleMouse(scrollX_ + mouse_.x, scrollY_ + mouse_.y);
 }
 
+void CTarnelDlg::InjectHardwarePointer(int32_t button, int32_t x, int32_t y) {
+  const MouseState pointer = mouse_;
+  mouse_ = MouseState{button, x - scrollX_, y - scrollY_};
+  PublishView();
+  cockpit_.HandleMouse(x, y);
+  mouse_ = pointer;
+  PublishView();
+}
+
+void CTarnelDlg::PollHardware() {
+  if (!hardwareOpened_) {
+    hardwareOpened_ = true;
+    hardware_.Open(inputsFile_, virtualPipe_);
+  }
+  ControlHit hit;
+  const bool learning = inspect_ && cockpit_.FindControlAt(scrollX_ + mouse_.x, scrollY_ + mouse_.y, &hit);
+  hardware_.Iterate(resetCount_, learning ? &hit : nullptr);
+}
+
 void CTarnelDlg::OnPaint() {
   if (window_ == nullptr || window_->IsMinimisedOrHidden() || initialisationFailed_) {
     presentWhole_ = true;
@@ -539,7 +559,14 @@ void CTarnelDlg::UpdateOverlay() {
   if (hint) {
     CopyBounded(overlay_.notice, kStartHint, sizeof overlay_.notice);
   }
-  if (inspect_) DescribeControlUnderPointer();
+  if (inspect_) {
+    DescribeControlUnderPointer();
+    // What the devices did last: came, went, or a learnt mapping line.
+    if (hardware_.Status()[0] != '\0') {
+      const size_t used = std::strlen(overlay_.status);
+      FormatBounded(overlay_.status + used, sizeof overlay_.status - used, "   [%s]", hardware_.Status());
+    }
+  }
   if (window_ != nullptr) window_->SetOverlay(overlay_);
 }
 
@@ -611,6 +638,7 @@ void CTarnelDlg::OnDestroy() { Shutdown(); }
 
 void CTarnelDlg::Shutdown() {
   closing_ = true;
+  hardware_.Stop();
   if (loop_) {
     loop_->Stop();
   }
