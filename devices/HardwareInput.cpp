@@ -138,7 +138,7 @@ void HardwareInput::OnDeviceAdded(int slot) {
   for (int i = 0; mappings_ != nullptr && i < mappings_->MappingCount(); i++) {
     count += mappings_->Mapping(i).section == section_[slot] && section_[slot] >= 0 ? 1 : 0;
   }
-  FormatBounded(status_, sizeof status_, "device '%s' connected, %d mapping%s", d.name, count, count == 1 ? "" : "s");
+  FormatBounded(NewStatus(), sizeof status_, "device '%s' connected, %d mapping%s", d.name, count, count == 1 ? "" : "s");
   std::fprintf(stderr, "tarnel: %s (GUID %s, %d buttons, %d hats, %d axes)\n", status_, d.guid, d.buttons, d.hats,
                d.axes);
   Synchronise(slot);
@@ -157,7 +157,7 @@ void HardwareInput::OnDeviceRemoved(int slot) {
       }
     }
   }
-  FormatBounded(status_, sizeof status_, "device '%s' disconnected", d.name);
+  FormatBounded(NewStatus(), sizeof status_, "device '%s' disconnected", d.name);
   std::fprintf(stderr, "tarnel: %s\n", status_);
   section_[slot] = -1;
   if (pending_.slot == slot) pending_.active = false;
@@ -194,6 +194,8 @@ void HardwareInput::Act(int slot, const InputMapping& m, int index, InputRef inp
   const platform::Rect rect = panel->RowRect(m.row);
   if (rect.right <= rect.left || rect.bottom <= rect.top) return;
   const PanelTables& tables = panel->Tables();
+  char before[kValueSize];
+  Describe(m, *panel, before, sizeof before);
   bool acted = false;
   switch (m.driver) {
     case Driver::kPress:
@@ -305,26 +307,33 @@ void HardwareInput::Act(int slot, const InputMapping& m, int index, InputRef inp
       break;
     }
   }
-  if (acted) Log(slot, m, *panel);
+  if (acted) Log(slot, m, *panel, before);
 }
 
-void HardwareInput::Log(int slot, const InputMapping& m, SubPanel& panel) {
+void HardwareInput::Describe(const InputMapping& m, SubPanel& panel, char* value, std::size_t size) {
   const PanelControls& c = panel.Controls();
   const size_t i = size_t(m.row.index);
-  char value[32] = "";
+  CopyBounded(value, "", size);
   switch (m.row.kind) {
-    case RowKind::kButton: CopyBounded(value, c.buttons[i].IsPressed() ? "in" : "out", sizeof value); break;
+    case RowKind::kButton: CopyBounded(value, c.buttons[i].IsPressed() ? "in" : "out", size); break;
     case RowKind::kGuarded:
-      FormatBounded(value, sizeof value, "%s, guard %s", c.guarded[i].IsPressed() ? "in" : "out",
+      FormatBounded(value, size, "%s, guard %s", c.guarded[i].IsPressed() ? "in" : "out",
                     c.guarded[i].IsClosed() ? "closed" : "open");
       break;
-    case RowKind::kCover: CopyBounded(value, c.covers[i].IsClosed() ? "closed" : "open", sizeof value); break;
-    case RowKind::kPlate: CopyBounded(value, c.plates[i].IsClosed() ? "closed" : "open", sizeof value); break;
-    case RowKind::kSwitch: FormatBounded(value, sizeof value, "position %d", c.switches[i].GetPosition()); break;
-    case RowKind::kKnob: FormatBounded(value, sizeof value, "position %d", c.knobs[i].GetPosition()); break;
-    case RowKind::kRotary: CopyBounded(value, m.driver == Driver::kPush ? "pushed" : "turned", sizeof value); break;
+    case RowKind::kCover: CopyBounded(value, c.covers[i].IsClosed() ? "closed" : "open", size); break;
+    case RowKind::kPlate: CopyBounded(value, c.plates[i].IsClosed() ? "closed" : "open", size); break;
+    case RowKind::kSwitch: FormatBounded(value, size, "position %d", c.switches[i].GetPosition()); break;
+    case RowKind::kKnob: FormatBounded(value, size, "position %d", c.knobs[i].GetPosition()); break;
+    case RowKind::kRotary: CopyBounded(value, m.driver == Driver::kPush ? "pushed" : "turned", size); break;
     default: break;
   }
+}
+
+void HardwareInput::Log(int slot, const InputMapping& m, SubPanel& panel, const char* before) {
+  char value[kValueSize];
+  Describe(m, panel, value, sizeof value);
+  // What the rules kept from acting (a closed guard, a display-only panel) is no change.
+  if (m.row.kind != RowKind::kRotary && std::strcmp(value, before) == 0) return;
   char time[24];
   Timestamp(time, sizeof time);
   char control[160];
@@ -381,11 +390,11 @@ void HardwareInput::Learn(int slot, InputRef input, int32_t value, const Control
                                  target.row.kind == RowKind::kRotary);
     if (pair && !second) {
       pending_ = Pending{true, slot, input.index};
-      FormatBounded(status_, sizeof status_, "learning %s: button %d; now the second button (down or up)", control,
+      FormatBounded(NewStatus(), sizeof status_, "learning %s: button %d; now the second button (down or up)", control,
                     input.index);
     } else {
       pending_.active = false;
-      FormatBounded(status_, sizeof status_, "%s cannot be driven by that input", control);
+      FormatBounded(NewStatus(), sizeof status_, "%s cannot be driven by that input", control);
     }
     return;
   }
@@ -393,7 +402,7 @@ void HardwareInput::Learn(int slot, InputRef input, int32_t value, const Control
   InputMapping m;
   char reason[InputMappingFile::kReasonSize];
   if (!InputMappingFile::ParseLine(control, driver, &m, reason, sizeof reason)) {
-    FormatBounded(status_, sizeof status_, "cannot learn %s: %s", control, reason);
+    FormatBounded(NewStatus(), sizeof status_, "cannot learn %s: %s", control, reason);
     return;
   }
   const JoystickDevices::Device& d = devices_.Slot(slot);
@@ -412,11 +421,12 @@ void HardwareInput::Learn(int slot, InputRef input, int32_t value, const Control
   std::fflush(stdout);
   // The learnt line works at once.
   if (mappings_ != nullptr && mappings_->Add(d.name, m)) Bind(slot);
-  FormatBounded(status_, sizeof status_, "learnt%s: %s", written ? " (appended)" : "", line);
+  FormatBounded(NewStatus(), sizeof status_, "learnt%s: %s", written ? " (appended)" : "", line);
   std::fprintf(stderr, "tarnel: %s\n", status_);
 }
 
 void HardwareInput::Iterate(int resetCount, const ControlHit* learnTarget) {
+  if (statusAge_ < kFreshIterations) statusAge_++;
   learnTarget_ = learnTarget;
   virtual_.Poll();
   devices_.Poll(*this);

@@ -25,6 +25,8 @@ class HardwareInput : public InputListener {
  public:
   static constexpr int kMaxHolds = 8;
   static constexpr std::size_t kStatusSize = 200;
+  static constexpr std::size_t kValueSize = 32;
+  static constexpr int kFreshIterations = 150;
 
   HardwareInput(CockpitManager& cockpit, PointerInjector inject, void* context);
 
@@ -47,6 +49,8 @@ class HardwareInput : public InputListener {
 
   // The last device event or learnt line, for the inspect status line.
   const char* Status() const { return status_; }
+  // The same while it is news (the first 150 iterations after it), else "".
+  const char* FreshStatus() const { return statusAge_ < kFreshIterations ? status_ : ""; }
   JoystickDevices& Devices() { return devices_; }
   // Sets every truth mapping of a device slot to what the hardware says.
   void Synchronise(int slot);
@@ -70,9 +74,15 @@ class HardwareInput : public InputListener {
   SubPanel* PanelOf(const InputMapping& m) const;
   void Act(int slot, const InputMapping& m, int index, InputRef input, int32_t value);
   void Click(int32_t button, int x, int y);
-  void Log(int slot, const InputMapping& m, SubPanel& panel);
+  // The control's state as the log shows it: "in", "open", "position 2".
+  static void Describe(const InputMapping& m, SubPanel& panel, char* value, std::size_t size);
+  void Log(int slot, const InputMapping& m, SubPanel& panel, const char* before);
   void Learn(int slot, InputRef input, int32_t value, const ControlHit& target);
   void Bind(int slot);
+  char* NewStatus() {
+    statusAge_ = 0;
+    return status_;
+  }
 
   CockpitManager& cockpit_;
   PointerInjector inject_;
@@ -90,4 +100,5 @@ class HardwareInput : public InputListener {
   Pending pending_;
   int learntSlot_ = -1;  // the device whose section header was last appended
   char status_[kStatusSize] = {};
+  int statusAge_ = kFreshIterations;  // iterations since status_ changed
 };

@@ -128,8 +128,10 @@ bool InputMappingFile::ParseLine(const char* control, const char* driver, InputM
     return Fail(reason, reasonSize, text);
   }
   if (!FindRow(*m.facts->tables, colon + 1, &m.row)) {
+    char* name = SkipSpaces(colon + 1);
+    for (size_t n = std::strlen(name); n > 0 && name[n - 1] == ' '; n--) name[n - 1] = '\0';
     char text[200];
-    FormatBounded(text, sizeof text, "panel %s has no control '%s'", m.facts->key, SkipSpaces(colon + 1));
+    FormatBounded(text, sizeof text, "panel %s has no control '%s'", m.facts->key, name);
     return Fail(reason, reasonSize, text);
   }
   const PanelTables& tables = *m.facts->tables;

@@ -561,10 +561,11 @@ void CTarnelDlg::UpdateOverlay() {
   }
   if (inspect_) {
     DescribeControlUnderPointer();
-    // What the devices did last: came, went, or a learnt mapping line.
-    if (hardware_.Status()[0] != '\0') {
-      const size_t used = std::strlen(overlay_.status);
-      FormatBounded(overlay_.status + used, sizeof overlay_.status - used, "   [%s]", hardware_.Status());
+    // What the devices just did (came, went, a learnt mapping line) comes first.
+    if (hardware_.FreshStatus()[0] != '\0') {
+      char control[sizeof overlay_.status];
+      CopyBounded(control, overlay_.status, sizeof control);
+      FormatBounded(overlay_.status, sizeof overlay_.status, "[%s]   %s", hardware_.FreshStatus(), control);
     }
   }
   if (window_ != nullptr) window_->SetOverlay(overlay_);
