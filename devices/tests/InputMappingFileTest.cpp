@@ -122,3 +122,15 @@ TEST(InputMappingFileTest, BadLinesAreReportedWithFileAndLineAndSkipped) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(InputMappingFileTest, ShippedExampleReadsWithoutErrors) {
+  InputMappingFile file;
+  ASSERT_TRUE(file.Load(TARNEL_TEST_SOURCE_DIR "/docs/inputs-example.ini")) << file.GetErrorText();
+  EXPECT_STREQ(file.Errors(), "");
+  EXPECT_EQ(file.MappingCount(), 11);
+  EXPECT_EQ(file.SectionCount(), 1);
+}
+
+}  // namespace
