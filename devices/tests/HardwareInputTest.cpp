@@ -144,6 +144,22 @@ TEST_F(HardwareInputTest, EachKindMovesItsControlAndWritesItsOutput) {
   EXPECT_EQ(KnobOut(1), 1);
 }
 
+TEST_F(HardwareInputTest, PressShorterThanOnePollStillCounts) {
+  Start("air", kAir);
+  // A press and its release both queued before the next poll, as the
+  // joystick layer queues an encoder's quick pulse.
+  for (Uint8 state : {SDL_PRESSED, SDL_RELEASED}) {
+    SDL_Event event{};
+    event.type = state == SDL_PRESSED ? SDL_JOYBUTTONDOWN : SDL_JOYBUTTONUP;
+    event.jbutton.which = SDL_JoystickInstanceID(box_);
+    event.jbutton.button = 0;
+    event.jbutton.state = state;
+    ASSERT_EQ(SDL_PushEvent(&event), 1) << SDL_GetError();
+  }
+  Iterate();
+  EXPECT_EQ(ButtonOut(5), 1);
+}
+
 TEST_F(HardwareInputTest, ClosedGuardKeepsMappedButtonFromActing) {
   Start("air", kAir);
   ASSERT_TRUE(h_->Panel().Controls().covers[0].IsClosed());
