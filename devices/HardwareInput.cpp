@@ -74,7 +74,6 @@ void Timestamp(char* out, std::size_t size) {
 
 HardwareInput::HardwareInput(CockpitManager& cockpit, PointerInjector inject, void* context)
     : cockpit_(cockpit), inject_(inject), context_(context) {
-  for (int& s : section_) s = -1;
 }
 
 bool HardwareInput::Start(InputMappingFile* mappings, const char* learnFile, char* error, std::size_t size) {
@@ -119,15 +118,12 @@ void HardwareInput::Click(int32_t button, int x, int y) {
 }
 
 void HardwareInput::Bind(int slot) {
-  section_[slot] = -1;
+  sections_[slot] = 0;
   if (mappings_ == nullptr) return;
   const JoystickDevices::Device& d = devices_.Slot(slot);
   for (int i = 0; i < mappings_->SectionCount(); i++) {
     const char* name = mappings_->SectionName(i);
-    if (strcasecmp(name, d.name) == 0 || strcasecmp(name, d.guid) == 0) {
-      section_[slot] = i;
-      return;
-    }
+    if (strcasecmp(name, d.name) == 0 || strcasecmp(name, d.guid) == 0) sections_[slot] |= 1u << i;
   }
 }
 
@@ -136,7 +132,7 @@ void HardwareInput::OnDeviceAdded(int slot) {
   const JoystickDevices::Device& d = devices_.Slot(slot);
   int count = 0;
   for (int i = 0; mappings_ != nullptr && i < mappings_->MappingCount(); i++) {
-    count += mappings_->Mapping(i).section == section_[slot] && section_[slot] >= 0 ? 1 : 0;
+    count += Mine(slot, mappings_->Mapping(i)) ? 1 : 0;
   }
   FormatBounded(NewStatus(), sizeof status_, "device '%s' connected, %d mapping%s", d.name, count, count == 1 ? "" : "s");
   std::fprintf(stderr, "tarnel: %s (GUID %s, %d buttons, %d hats, %d axes)\n", status_, d.guid, d.buttons, d.hats,
@@ -159,15 +155,15 @@ void HardwareInput::OnDeviceRemoved(int slot) {
   }
   FormatBounded(NewStatus(), sizeof status_, "device '%s' disconnected", d.name);
   std::fprintf(stderr, "tarnel: %s\n", status_);
-  section_[slot] = -1;
+  sections_[slot] = 0;
   if (pending_.slot == slot) pending_.active = false;
 }
 
 void HardwareInput::Synchronise(int slot) {
-  if (mappings_ == nullptr || section_[slot] < 0) return;
+  if (mappings_ == nullptr) return;
   for (int i = 0; i < mappings_->MappingCount(); i++) {
     const InputMapping& m = mappings_->Mapping(i);
-    if (m.section == section_[slot] && m.IsTruth()) {
+    if (Mine(slot, m) && m.IsTruth()) {
       const InputRef input{m.input, m.first};
       Act(slot, m, i, input, devices_.Value(slot, input));
     }
@@ -179,10 +175,10 @@ void HardwareInput::OnInput(int slot, InputRef input, int32_t value) {
     Learn(slot, input, value, *learnTarget_);
     return;
   }
-  if (mappings_ == nullptr || section_[slot] < 0) return;
+  if (mappings_ == nullptr) return;
   for (int i = 0; i < mappings_->MappingCount(); i++) {
     const InputMapping& m = mappings_->Mapping(i);
-    if (m.section == section_[slot] && m.Uses(input)) Act(slot, m, i, input, value);
+    if (Mine(slot, m) && m.Uses(input)) Act(slot, m, i, input, value);
   }
 }
 
@@ -406,21 +402,26 @@ void HardwareInput::Learn(int slot, InputRef input, int32_t value, const Control
     return;
   }
   const JoystickDevices::Device& d = devices_.Slot(slot);
+  // The section names the device; a name that would not read back as one
+  // (brackets, control characters, edge spaces) gives way to the GUID.
+  bool plain = d.name[0] != ' ' && d.name[0] != '\0' && d.name[std::strlen(d.name) - 1] != ' ';
+  for (const char* c = d.name; *c != '\0'; c++) plain = plain && *c != '[' && *c != ']' && static_cast<unsigned char>(*c) >= 0x20;
+  const char* section = plain ? d.name : d.guid;
   char line[256];
   FormatBounded(line, sizeof line, "%s = %s", control, driver);
   bool written = false;
   if (learnFile_ != nullptr) {
     if (std::FILE* f = std::fopen(learnFile_, "a")) {
-      if (learntSlot_ != slot) std::fprintf(f, "\n[%s]\n", d.name);
+      if (learntSlot_ != slot) std::fprintf(f, "\n[%s]\n", section);
       written = std::fprintf(f, "%s\n", line) > 0;
       written = std::fclose(f) == 0 && written;
       learntSlot_ = written ? slot : -1;
     }
   }
-  if (!written) std::printf("[%s]\n%s\n", d.name, line);
+  if (!written) std::printf("[%s]\n%s\n", section, line);
   std::fflush(stdout);
   // The learnt line works at once.
-  if (mappings_ != nullptr && mappings_->Add(d.name, m)) Bind(slot);
+  if (mappings_ != nullptr && mappings_->Add(section, m)) Bind(slot);
   FormatBounded(NewStatus(), sizeof status_, "learnt%s: %s", written ? " (appended)" : "", line);
   std::fprintf(stderr, "tarnel: %s\n", status_);
 }

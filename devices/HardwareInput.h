@@ -92,7 +92,9 @@ class HardwareInput : public InputListener {
   InputMappingFile file_;  // the station's own (Open)
   InputMappingFile* mappings_ = nullptr;
   const char* learnFile_ = nullptr;
-  int section_[JoystickDevices::kMaxDevices];  // each slot's section, -1 none
+  // The sections each slot's device matches (by name and by GUID), one bit each.
+  uint32_t sections_[JoystickDevices::kMaxDevices] = {};
+  bool Mine(int slot, const InputMapping& m) const { return (sections_[slot] >> m.section & 1u) != 0; }
   Hold holds_[kMaxHolds];
   int resetCount_ = 0;
   bool resetRequested_[PanelManager::kMaxPanels] = {};

@@ -181,6 +181,9 @@ bool InputMappingFile::ParseLine(const char* control, const char* driver, InputM
       } else if (strcasecmp(word, "toggle") == 0) {
         m.driver = Driver::kToggle;
       } else if (strcasecmp(word, "follow") == 0) {
+        if (!guarded && tables.buttons[size_t(m.row.index)].momentary) {
+          return Fail(reason, reasonSize, "a momentary button cannot follow a switch; use press");
+        }
         m.driver = Driver::kFollow;
       } else if (guarded && strcasecmp(word, "open") == 0) {
         m.driver = Driver::kOpen;
@@ -266,9 +269,14 @@ void InputMappingFile::AddError(int line, const char* reason) {
   FormatBounded(errors_ + used, sizeof errors_ - used, "%s:%d: %s\n", path_, line, reason);
 }
 
-int InputMappingFile::SectionOf(const char* name, int line) {
+int InputMappingFile::SectionOf(const char* text, int line) {
+  // "[ Box ]" names the device "Box".
+  while (*text == ' ') text++;
+  char name[kSectionNameSize];
+  CopyBounded(name, text, sizeof name);
+  for (size_t n = std::strlen(name); n > 0 && name[n - 1] == ' '; n--) name[n - 1] = '\0';
   for (int i = 0; i < sectionCount_; i++) {
-    if (std::strcmp(sections_[i], name) == 0) return i;
+    if (strcasecmp(sections_[i], name) == 0) return i;
   }
   if (sectionCount_ == kMaxSections) {
     AddError(line, "more than 16 device sections");

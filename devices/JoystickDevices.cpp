@@ -21,6 +21,10 @@ int Limit(int count, int maximum) { return count < 0 ? 0 : (count > maximum ? ma
 
 }  // namespace
 
+JoystickDevices::JoystickDevices() {
+  for (int32_t& r : refused_) r = -1;
+}
+
 JoystickDevices::~JoystickDevices() { Stop(); }
 
 bool JoystickDevices::Start(char* error, std::size_t size) {
@@ -59,7 +63,12 @@ void JoystickDevices::Open(int deviceIndex, int32_t instance, InputListener& lis
   while (slot < kMaxDevices && devices_[slot].open) slot++;
   if (slot == kMaxDevices) return;
   SDL_Joystick* joystick = SDL_JoystickOpen(deviceIndex);
-  if (joystick == nullptr) return;
+  if (joystick == nullptr) {
+    std::fprintf(stderr, "tarnel: cannot open game controller %d: %s\n", deviceIndex, SDL_GetError());
+    refused_[refusedNext_] = instance;
+    refusedNext_ = (refusedNext_ + 1) % kMaxDevices;
+    return;
+  }
   Device& d = devices_[slot];
   d = Device{};
   d.open = true;
@@ -149,6 +158,7 @@ void JoystickDevices::Poll(InputListener& listener) {
     const int32_t instance = SDL_JoystickGetDeviceInstanceID(i);
     bool known = instance < 0;
     for (const Device& d : devices_) known = known || (d.open && d.instance == instance);
+    for (const int32_t r : refused_) known = known || r == instance;
     if (!known) Open(i, instance, listener);
   }
   for (int slot = 0; slot < kMaxDevices; slot++) {

@@ -46,7 +46,7 @@ class JoystickDevices {
     int16_t axis[kMaxAxes] = {};
   };
 
-  JoystickDevices() = default;
+  JoystickDevices();
   ~JoystickDevices();
   JoystickDevices(const JoystickDevices&) = delete;
   JoystickDevices& operator=(const JoystickDevices&) = delete;
@@ -79,4 +79,7 @@ class JoystickDevices {
 
   bool started_ = false;
   Device devices_[kMaxDevices];
+  // Devices that would not open, not tried again (the last few).
+  int32_t refused_[kMaxDevices];
+  int refusedNext_ = 0;
 };

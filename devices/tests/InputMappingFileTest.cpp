@@ -41,6 +41,8 @@ constexpr LineCase kLines[] = {
     {"air: button 1", "button -1 toggle", "0..127"},
     {"air: button 1", "button 3x toggle", "0..127"},
     {"air: button 1", "button 3 hold", "press, toggle or follow"},
+    {"oxygen: button 1", "button 3 follow", "momentary"},
+    {"oxygen: button 1", "button 3 press", nullptr},
     {"air: button 1", "button 3 toggle now", "one action"},
     {"air: button 1", "wheel 3 toggle", "unknown input"},
     {"air: button 1", "buttons 3 3", "differ"},
@@ -95,9 +97,9 @@ TEST(InputMappingFileTest, BadLinesAreReportedWithFileAndLineAndSkipped) {
                                         "\tair: switch 0 = buttons 1 2\r\n"  // 5
                                         "just words\n"                       // 6
                                         "air: knob D = axis 99\n"            // 7
-                                        "[03000000aaaa0000bbbb000000000000]\n"
+                                        "[ 03000000aaaa0000bbbb000000000000 ]\n"
                                         "air: cover 0 = button 3 open\n"     // 9
-                                        "[Box One]\n"
+                                        "[box one]\n"
                                         "air: button 2 = button 4 follow\n"  // 11
                                         "air: switch 0 = hat 0\n");          // 12: a second truth
   InputMappingFile file;
@@ -107,7 +109,8 @@ TEST(InputMappingFileTest, BadLinesAreReportedWithFileAndLineAndSkipped) {
   EXPECT_EQ(file.Mapping(0).line, 4);
   EXPECT_EQ(file.Mapping(1).line, 5);
   EXPECT_EQ(file.Mapping(2).section, 1);
-  EXPECT_EQ(file.Mapping(3).section, 0);  // a section named twice is one device
+  EXPECT_EQ(file.Mapping(3).section, 0);  // a section named twice (in any case) is one device
+  EXPECT_STREQ(file.SectionName(1), "03000000aaaa0000bbbb000000000000");
   EXPECT_EQ(file.ErrorCount(), 4);
   const std::string errors = file.Errors();
   EXPECT_NE(errors.find(path + ":1: a mapping outside a device section"), std::string::npos) << errors;
