@@ -110,6 +110,14 @@ SubPanel* HardwareInput::PanelOf(const InputMapping& m) const {
   return m.facts != nullptr ? dynamic_cast<SubPanel*>(cockpit_.GetPanel(m.facts->id)) : nullptr;
 }
 
+const CButtonClass* HardwareInput::ButtonOf(const SubPanel& panel, const InputMapping& m) {
+  const PanelControls& c = panel.Controls();
+  const size_t i = size_t(m.row.index);
+  if (m.row.kind == RowKind::kGuarded) return i < c.guarded.size() ? &c.guarded[i].Button() : nullptr;
+  if (m.row.kind == RowKind::kButton) return i < c.buttons.size() ? &c.buttons[i] : nullptr;
+  return nullptr;
+}
+
 void HardwareInput::Click(int32_t button, int x, int y) {
   // From no button, so that each press counts as a new one.
   inject_(context_, 0, x, y);
@@ -147,8 +155,9 @@ void HardwareInput::OnDeviceRemoved(int slot) {
     if (h.active && h.slot == slot) {
       h.active = false;
       const InputMapping& m = mappings_->Mapping(h.mapping);
-      if (SubPanel* panel = PanelOf(m)) {
-        const Point p = Centre(panel->RowRect(m.row));
+      const SubPanel* panel = PanelOf(m);
+      if (const CButtonClass* button = panel != nullptr ? ButtonOf(*panel, m) : nullptr) {
+        const Point p = Centre(button->GetRect());
         inject_(context_, 0, p.x, p.y);
       }
     }
@@ -197,9 +206,9 @@ void HardwareInput::Act(int slot, const InputMapping& m, int index, InputRef inp
     case Driver::kPress:
     case Driver::kToggle:
     case Driver::kFollow: {
-      const bool guarded = m.row.kind == RowKind::kGuarded;
-      if ((guarded && i >= c.guarded.size()) || (!guarded && i >= c.buttons.size())) return;
-      const CButtonClass& button = guarded ? c.guarded[i].Button() : c.buttons[i];
+      const CButtonClass* found = ButtonOf(*panel, m);
+      if (found == nullptr) return;
+      const CButtonClass& button = *found;
       const Point p = Centre(button.GetRect());
       if (m.driver == Driver::kPress) {
         Hold* free = nullptr;
@@ -432,17 +441,17 @@ void HardwareInput::Iterate(int resetCount, const ControlHit* learnTarget) {
   virtual_.Poll();
   devices_.Poll(*this);
   learnTarget_ = nullptr;
+  // Inputs that taught instead of acting: the truth is set again once learning ends.
+  const bool learnt = learning_ && learnTarget == nullptr;
+  learning_ = learnTarget != nullptr;
   // A held button that a pass let go (the mouse elsewhere) is pressed again.
   for (const Hold& h : holds_) {
     if (!h.active) continue;
     const InputMapping& m = mappings_->Mapping(h.mapping);
-    SubPanel* panel = PanelOf(m);
-    if (panel == nullptr) continue;
-    const PanelControls& c = panel->Controls();
-    const size_t i = size_t(m.row.index);
-    const bool guarded = m.row.kind == RowKind::kGuarded;
-    if ((guarded && i >= c.guarded.size()) || (!guarded && i >= c.buttons.size())) continue;
-    const CButtonClass& button = guarded ? c.guarded[i].Button() : c.buttons[i];
+    const SubPanel* panel = PanelOf(m);
+    const CButtonClass* held = panel != nullptr ? ButtonOf(*panel, m) : nullptr;
+    if (held == nullptr) continue;
+    const CButtonClass& button = *held;
     if (!button.IsPressed()) {
       const Point p = Centre(button.GetRect());
       inject_(context_, 0, p.x, p.y);
@@ -450,9 +459,8 @@ void HardwareInput::Iterate(int resetCount, const ControlHit* learnTarget) {
     }
   }
   // After a reset of every panel, or when a panel's own reset request ends.
-  bool all = resetCount != resetCount_;
+  bool any = learnt || resetCount != resetCount_;
   resetCount_ = resetCount;
-  bool any = all;
   for (int id = 0; id < PanelManager::kMaxPanels; id++) {
     auto* panel = dynamic_cast<SubPanel*>(cockpit_.GetPanel(id));
     const BlockField request = panel != nullptr ? panel->Tables().resetRequest : kNoField;

@@ -72,6 +72,8 @@ class HardwareInput : public InputListener {
   };
 
   SubPanel* PanelOf(const InputMapping& m) const;
+  // The push button of a button or guarded-button mapping; null for others.
+  static const CButtonClass* ButtonOf(const SubPanel& panel, const InputMapping& m);
   void Act(int slot, const InputMapping& m, int index, InputRef input, int32_t value);
   void Click(int32_t button, int x, int y);
   // The control's state as the log shows it: "in", "open", "position 2".
@@ -99,6 +101,7 @@ class HardwareInput : public InputListener {
   int resetCount_ = 0;
   bool resetRequested_[PanelManager::kMaxPanels] = {};
   const ControlHit* learnTarget_ = nullptr;
+  bool learning_ = false;  // the last poll had a learning target
   Pending pending_;
   int learntSlot_ = -1;  // the device whose section header was last appended
   char status_[kStatusSize] = {};
