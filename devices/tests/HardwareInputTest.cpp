@@ -4,6 +4,8 @@
 #include "devices/HardwareInput.h"
 
 #include <SDL.h>
+#include <fcntl.h>
+#include <unistd.h>
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -274,6 +276,40 @@ TEST_F(HardwareInputTest, LearnModePrintsTheLineAndItWorksAtOnce) {
   learn_ = nullptr;
   Tap(9);
   EXPECT_EQ(ButtonOut(5), 1);
+}
+
+TEST_F(HardwareInputTest, VirtualBoxAppliesOneChangePerInputAndPoll) {
+  Start("air", kAir);
+  VirtualDevice box;
+  char error[320];
+  const std::string pipe = folder_.File("box");
+  ASSERT_TRUE(box.Open(pipe.c_str(), error, sizeof error)) << error;
+  const int fd = ::open(pipe.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+  ASSERT_GE(fd, 0);
+  const std::string lines = "button 0 1\nbutton 1 1\nbutton 0 0\n";
+  ASSERT_EQ(::write(fd, lines.data(), lines.size()), ssize_t(lines.size()));
+  ::close(fd);
+  int slot = -1;
+  auto pressed = [&](int b) {
+    box.Poll();
+    Iterate();
+    for (int i = 0; i < JoystickDevices::kMaxDevices; i++) {
+      if (std::strcmp(hw_->Devices().Slot(i).name, VirtualDevice::kName) == 0) slot = i;
+    }
+    return slot >= 0 ? hw_->Devices().Value(slot, InputRef{InputKind::kButton, uint8_t(b)}) : -1;
+  };
+  EXPECT_EQ(pressed(0), 1);  // the release waits for the next poll
+  EXPECT_EQ(pressed(0), 0);
+  EXPECT_EQ(hw_->Devices().Value(slot, InputRef{InputKind::kButton, 1}), 1);
+
+  for (const char* bad : {"button 32 1", "button 0 2", "hat 0", "axis 1 40000", "wiggle 1 1", "button 1 1 1"}) {
+    EXPECT_FALSE(box.Apply(bad, error, sizeof error)) << bad;
+  }
+  EXPECT_TRUE(box.Apply("unplug", error, sizeof error));
+  EXPECT_FALSE(box.Apply("button 0 1", error, sizeof error));
+  EXPECT_NE(std::string(error).find("unplugged"), std::string::npos) << error;
+  Iterate();
+  EXPECT_FALSE(hw_->Devices().Slot(slot).open);
 }
 
 }  // namespace
