@@ -220,7 +220,9 @@ void HardwareInput::Act(int slot, const InputMapping& m, int index, InputRef inp
         if (value != 0) {
           inject_(context_, 0, p.x, p.y);
           inject_(context_, 1, p.x, p.y);
-          if (mine == nullptr && free != nullptr) *free = Hold{true, slot, index};
+          // A momentary button is held in for as long as the input is held; a
+          // latching one takes the press as a click's press.
+          if (button.IsMomentary() && mine == nullptr && free != nullptr) *free = Hold{true, slot, index};
         } else {
           inject_(context_, 0, p.x, p.y);
           if (mine != nullptr) mine->active = false;

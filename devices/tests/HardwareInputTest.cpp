@@ -225,6 +225,20 @@ TEST_F(HardwareInputTest, PressHoldsMomentaryButtonAndPlateGuardsIt) {
   EXPECT_EQ(ButtonOut(1), 0);
 }
 
+TEST_F(HardwareInputTest, PressOnLatchingButtonActsAsAClickPress) {
+  Start("air", "air: button 5 = button 0 press\n");
+  Button(0, true);
+  EXPECT_EQ(ButtonOut(5), 1);
+  Button(0, false);
+  Iterate();
+  EXPECT_EQ(ButtonOut(5), 1);
+  Button(0, true);  // out at once, and not pressed in again while held
+  Iterate();
+  EXPECT_EQ(ButtonOut(5), 0);
+  Button(0, false);
+  EXPECT_EQ(ButtonOut(5), 0);
+}
+
 TEST_F(HardwareInputTest, TwoPositionSwitchAndRotaryKnob) {
   Start("rmp",
         "rmp: ON/OFF switch = button 0\nrmp: tuning knob = buttons 1 2 step\nrmp: tuning knob = button 3 push\n"
