@@ -285,3 +285,48 @@ bool Ini_File_Reader::LookForValue(const char* key, const char* item) {
   }
   return true;
 }
+
+bool Ini_File_Reader::Rewind() {
+  walkLine_ = 0;
+  walkKey_[0] = '\0';
+  return file_ != nullptr && file_->IsOpen() && file_->Rewind();
+}
+
+bool Ini_File_Reader::NextEntry(Entry* entry) {
+  if (entry == nullptr || file_ == nullptr || !file_->IsOpen()) {
+    return false;
+  }
+  while (file_->ReadFromSettingsFile(line_, sizeof line_)) {
+    walkLine_++;
+    CopyBounded(walkText_, line_, sizeof walkText_);
+    CutAtNewline(walkText_);
+    TabsToSpaces(walkText_);
+    char* text = SkipSpaces(walkText_);
+    // Trailing spaces and a carriage return (a file written on another system).
+    size_t length = std::strlen(text);
+    while (length > 0 && (text[length - 1] == ' ' || text[length - 1] == '\r')) text[--length] = '\0';
+    if (text[0] == '\0' || text[0] == ';' || text[0] == '#') {
+      continue;
+    }
+    if (text[0] == '[' && std::strchr(text, ']') != nullptr) {
+      const char* close = std::strchr(text, ']');
+      const int keyLength = static_cast<int>(close - text - 1);
+      FormatBounded(walkKey_, sizeof walkKey_, "%.*s", keyLength, text + 1);
+      continue;
+    }
+    entry->line = walkLine_;
+    entry->key = walkKey_;
+    entry->text = text;
+    entry->item = "";
+    entry->value = "";
+    char* equals = std::strchr(text, '=');
+    if (equals != nullptr) {
+      FormatBounded(walkItem_, sizeof walkItem_, "%.*s", static_cast<int>(equals - text), text);
+      RemoveSpaces(walkItem_);
+      entry->item = walkItem_;
+      entry->value = SkipSpaces(equals + 1);
+    }
+    return true;
+  }
+  return false;
+}

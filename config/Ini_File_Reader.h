@@ -47,6 +47,21 @@ class Ini_File_Reader : public Qx_ErrorReport {
 
   const std::string& FileName() const { return fileName_; }
 
+  // A walk over the whole file, for files of many lines of one shape: after
+  // Rewind, each NextEntry delivers the next line that is neither blank, nor
+  // a comment (first character ';' or '#'), nor a Key line ("[Key]" as the
+  // line's first text), with the Key it sits under. The texts stay valid
+  // until the next call.
+  struct Entry {
+    int line = 0;            // from 1
+    const char* key = "";    // "" before the first Key line
+    const char* item = "";   // the Item name, spaces removed; "" without "="
+    const char* value = "";  // after the first "=", as written (leading and trailing spaces cut)
+    const char* text = "";   // the whole line, tabs as spaces, leading spaces cut
+  };
+  bool Rewind();
+  bool NextEntry(Entry* entry);
+
  protected:
   // atoi that saturates instead of overflowing on out-of-range digits.
   static int ToInt(const char* text);
@@ -68,4 +83,9 @@ class Ini_File_Reader : public Qx_ErrorReport {
   char line_[kValueSize] = {};
   std::string currentKey_;
   std::unique_ptr<SettingsFileClass> file_;
+  // The walk's line count, Key and texts.
+  int walkLine_ = 0;
+  char walkKey_[kValueSize] = {};
+  char walkItem_[kValueSize] = {};
+  char walkText_[kValueSize] = {};
 };

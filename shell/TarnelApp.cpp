@@ -14,6 +14,7 @@
 #include "common/RevisionString.h"
 #include "common/TextFcns.h"
 #include "config/IniRead.h"
+#include "devices/JoystickDevices.h"
 #include "platform/DisplayStart.h"
 #include "platform/Events.h"
 #include "platform/MessageBox.h"
@@ -53,6 +54,9 @@ struct TarnelOptions {
   bool stats = false;
   bool autostart = false;
   bool inspect = false;
+  std::string inputsFile;
+  std::string virtualPipe;
+  bool listDevices = false;
   platform::WindowPlacement placement;
 };
 
@@ -101,6 +105,13 @@ void DeclareOptions(CLI::App& app, TarnelOptions& o) {
   app.add_flag("--autostart", o.autostart, "start the real-time loop at once, without a click");
   app.add_flag("--inspect", o.inspect,
                "start in inspect mode (F2 toggles it): the status\nline names the control under the pointer");
+  app.add_option("--inputs", o.inputsFile,
+                 "game controllers and button boxes operate the panel as\nFILE maps them (docs/inputs.md); in inspect mode a moved\ninput over a control appends its mapping line to FILE")
+      ->type_name("FILE");
+  app.add_option("--virtual-device", o.virtualPipe,
+                 "a button box inside the station, worked by lines written\nto the named pipe PIPE (made if missing): button N 0|1,\nhat N BITS, axis N VALUE, unplug, plug")
+      ->type_name("PIPE");
+  app.add_flag("--list-devices", o.listDevices, "list the game controllers attached now and exit");
 }
 
 // The dialog holds every panel by value: one process-wide instance, made on
@@ -127,6 +138,12 @@ int CTarnelApp::Run(int argc, char** argv) {
   const bool autostart = options.autostart;
   const bool inspect = options.inspect;
   const platform::WindowPlacement& placement = options.placement;
+  if (options.listDevices) {
+    char error[256];
+    const int listed = JoystickDevices::List(stdout, error, sizeof error);
+    if (listed < 0) std::fprintf(stderr, "tarnel: %s\n", error);
+    return listed < 0 ? 1 : 0;
+  }
 
   // Without --ini, an installed station started from anywhere still finds
   // the default ini beside the program.
@@ -176,6 +193,8 @@ int CTarnelApp::Run(int argc, char** argv) {
     if (autostart) {
       platform::SetUnattendedBoxTimeout(kUnattendedBoxMs);
     }
+    dialog.SetInputs(options.inputsFile.empty() ? nullptr : options.inputsFile.c_str(),
+                     options.virtualPipe.empty() ? nullptr : options.virtualPipe.c_str());
     dialog.OnInitDialog(&window);
     if (dialog.InitialisationFailed()) {
       std::fprintf(stderr, "tarnel: start-up failed: %s\n", dialog.GetMessageText());

@@ -281,6 +281,7 @@ void CTarnelDlg::OnRealTimeIteration() {
       cockpit_.ResetAll();
       resetCount_++;
     }
+    PollHardware();
     phaseCounter_++;
     if (phaseCounter_ == 11 && (mouse_.button == 3 || mouse_.button == 4)) {
       mouse_.button = 0;
@@ -493,6 +494,25 @@ void CTarnelDlg::RouteMouse(int x, int y) {
   cockpit_.HandleMouse(scrollX_ + mouse_.x, scrollY_ + mouse_.y);
 }
 
+void CTarnelDlg::InjectHardwarePointer(int32_t button, int32_t x, int32_t y) {
+  const MouseState pointer = mouse_;
+  mouse_ = MouseState{button, x - scrollX_, y - scrollY_};
+  PublishView();
+  cockpit_.HandleMouse(x, y);
+  mouse_ = pointer;
+  PublishView();
+}
+
+void CTarnelDlg::PollHardware() {
+  if (!hardwareOpened_) {
+    hardwareOpened_ = true;
+    hardware_.Open(inputsFile_, virtualPipe_);
+  }
+  ControlHit hit;
+  const bool learning = inspect_ && cockpit_.FindControlAt(scrollX_ + mouse_.x, scrollY_ + mouse_.y, &hit);
+  hardware_.Iterate(resetCount_, learning ? &hit : nullptr);
+}
+
 void CTarnelDlg::OnPaint() {
   if (window_ == nullptr || window_->IsMinimisedOrHidden() || initialisationFailed_) {
     presentWhole_ = true;
@@ -548,7 +568,15 @@ void CTarnelDlg::UpdateOverlay() {
   if (hint) {
     CopyBounded(overlay_.notice, kStartHint, sizeof overlay_.notice);
   }
-  if (inspect_) DescribeControlUnderPointer();
+  if (inspect_) {
+    DescribeControlUnderPointer();
+    // What the devices just did (came, went, a learnt mapping line) comes first.
+    if (hardware_.FreshStatus()[0] != '\0') {
+      char control[sizeof overlay_.status];
+      CopyBounded(control, overlay_.status, sizeof control);
+      FormatBounded(overlay_.status, sizeof overlay_.status, "[%s]   %s", hardware_.FreshStatus(), control);
+    }
+  }
   if (window_ != nullptr) window_->SetOverlay(overlay_);
 }
 
@@ -615,6 +643,7 @@ void CTarnelDlg::OnDestroy() { Shutdown(); }
 
 void CTarnelDlg::Shutdown() {
   closing_ = true;
+  hardware_.Stop();
   if (loop_) {
     loop_->Stop();
   }

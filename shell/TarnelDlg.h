@@ -11,6 +11,7 @@
 #include "common/Qx_ErrorReport.h"
 #include "common/Qx_Remember.h"
 #include "controls/ViewGeometry.h"
+#include "devices/HardwareInput.h"
 #include "panels/CockpitManager.h"
 #include "panels/ControlHit.h"
 #include "panels/MouseState.h"
@@ -78,6 +79,17 @@ class CTarnelDlg : public Qx_ErrorReport, public RealTimeClient, public platform
   // binds with its offset and current value.
   void SetInspect(bool inspect) { inspect_ = inspect; }
   bool IsInspecting() const { return inspect_; }
+  // Physical inputs: the mapping file (--inputs; null: none, learnt lines
+  // are printed) and the pipe of a virtual button box (--virtual-device;
+  // null: none). The devices are opened at the loop's first poll.
+  void SetInputs(const char* mappingFile, const char* virtualPipe) {
+    inputsFile_ = mappingFile;
+    virtualPipe_ = virtualPipe;
+  }
+  // A mouse state (0 none, 1 left, 2 right) at a picture point, as a click
+  // there makes it: the way physical inputs enter. The pointer is left as it was.
+  void InjectHardwarePointer(int32_t button, int32_t x, int32_t y);
+  HardwareInput& GetHardware() { return hardware_; }
   // The overlay handed to the window with the last paint.
   const platform::WindowOverlay& GetOverlay() const { return overlay_; }
 
@@ -163,6 +175,9 @@ class CTarnelDlg : public Qx_ErrorReport, public RealTimeClient, public platform
   // The hint and the inspect status, handed to the window before a paint.
   void UpdateOverlay();
   void DescribeControlUnderPointer();
+  // Once per iteration: the devices, with the control under the pointer as
+  // the learning target in inspect mode.
+  void PollHardware();
 
   platform::WindowPort* window_ = nullptr;
   std::optional<GenericSimShm> generic_;
@@ -173,6 +188,14 @@ class CTarnelDlg : public Qx_ErrorReport, public RealTimeClient, public platform
   std::optional<RealTimeLoop> loop_;
   bool loopRunning_ = false;
   CockpitManager cockpit_;
+  HardwareInput hardware_{cockpit_,
+                          [](void* dialog, int32_t button, int32_t x, int32_t y) {
+                            static_cast<CTarnelDlg*>(dialog)->InjectHardwarePointer(button, x, y);
+                          },
+                          this};
+  const char* inputsFile_ = nullptr;
+  const char* virtualPipe_ = nullptr;
+  bool hardwareOpened_ = false;
   ViewGeometry view_;
   char messageText_[kMessageSize] = {};
   char mainPictureFile_[kMessageSize] = {};

@@ -10,6 +10,7 @@ build="${TARNEL_FUZZ_BUILD_DIR:-build-fuzz}"
 seconds="${TARNEL_FUZZ_SECONDS:-60}"
 panel_seconds="${TARNEL_PANEL_FUZZ_SECONDS:-45}"
 bitmap_seconds="${TARNEL_BITMAP_FUZZ_SECONDS:-30}"
+mapping_seconds="${TARNEL_MAPPING_FUZZ_SECONDS:-30}"
 # The radio panel's fuzzer runs for at most 30 s.
 rmp_seconds=$(( seconds < 30 ? seconds : 30 ))
 export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=0:abort_on_error=1}"
@@ -17,7 +18,7 @@ export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}"
 
 CC=clang CXX=clang++ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DTARNEL_FUZZ=ON -DTARNEL_SANITIZE=ON -DTARNEL_BUILD_TESTS=OFF -DTARNEL_BUILD_BENCHMARKS=OFF >/dev/null
-cmake --build "$build" -j2 --target IniReaderFuzz PanelFuzz BitmapFuzz RmpInputFuzz
+cmake --build "$build" -j2 --target IniReaderFuzz PanelFuzz BitmapFuzz RmpInputFuzz InputMappingFuzz
 
 # Seed corpus: a few small ini files of the program's own shape.
 corpus="$build/corpus/IniReaderFuzz"
@@ -27,6 +28,14 @@ printf '[DIRECTORY_PATHS]\nCockpitPanelBitMaps = ..\\Buttons\nProgramPath = /tmp
 printf '[FILES]\r\n\tMain Picture\t=  C:\\My Files\\p.bmp  \r\nFixData=\r\n[OPTIONS]\r\nSmallFont = 99999999999\r\n' >"$corpus/crlf.ini"
 printf 'Stray = 1\n[A]\nDup = one\nDup = two\nEntry Only\nPath = x[1]\n[A]\nLate = 1\n' >"$corpus/sections.ini"
 printf 'Key=Item\n[Key]\nItem = 1e300\nFlag = on1\n' >"$corpus/numbers.ini"
+
+# Seed corpus of the input mappings: a worked file and a few bad lines.
+mapping_corpus="$build/corpus/InputMappingFuzz"
+rm -rf "$mapping_corpus"
+mkdir -p "$mapping_corpus"
+cp docs/inputs-example.ini "$mapping_corpus/example.ini"
+printf 'air: button 1 = button 0 toggle\n[Box]\nair: knob D = axis 2 0:-32768..-1 1:0..100 7:101..32767\nrmp: tuning knob = buttons 1 2 step\nrmp: tuning knob = button 3 push\n[03000000aaaa]\r\n\tair : switch 0 = hat 1\r\nair: switch 0 = buttons 4 5\n' >"$mapping_corpus/kinds.ini"
+printf '[Box\nair: button 99 = button 128 hold\n= button 1\nfuel-jettison: guarded button 0 = button 1 toggle-guard\n[]\nair:=\n' >"$mapping_corpus/bad.ini"
 
 # Seed corpus of the radio panel: an input block with powered radios, then
 # clicks (button byte, target byte; button 3: a float for a slot follows).
@@ -62,6 +71,10 @@ for ((i = 0; i < ${#seeds[@]}; i += step)); do cp "${seeds[$i]}" "corpus/BitmapF
 echo "BitmapFuzz: ${bitmap_seconds} s"
 ./bin/BitmapFuzz -max_total_time="$bitmap_seconds" -max_len=16384 -timeout=10 -rss_limit_mb=1024 \
   -print_final_stats=1 "corpus/BitmapFuzz"
+
+echo "InputMappingFuzz: ${mapping_seconds} s"
+./bin/InputMappingFuzz -max_total_time="$mapping_seconds" -max_len=4096 -timeout=10 -print_final_stats=1 \
+  "corpus/InputMappingFuzz"
 
 echo "RmpInputFuzz: ${rmp_seconds} s"
 ./bin/RmpInputFuzz -max_total_time="$rmp_seconds" -max_len=512 -timeout=10 -print_final_stats=1 \
