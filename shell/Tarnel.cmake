@@ -4,7 +4,7 @@ add_library(tarnel_shell STATIC
   TarnelApp.cpp)
 target_include_directories(tarnel_shell PUBLIC ${CMAKE_SOURCE_DIR})
 target_link_libraries(tarnel_shell PUBLIC tarnel_shell_loop tarnel_panels tarnel_controls tarnel_config
-  tarnel_banner tarnel_simlink tarnel_platform tarnel_common)
+  tarnel_banner tarnel_web tarnel_simlink tarnel_platform tarnel_common)
 
 add_executable(tarnel main.cpp)
 target_link_libraries(tarnel PRIVATE tarnel_shell)

@@ -16,6 +16,8 @@
 #include "platform/Window.h"
 #include "shell/TarnelDlg.h"
 #include "simlink/SegmentFault.h"
+#include "web/ControlMap.h"
+#include "web/WebServer.h"
 
 namespace {
 
@@ -26,6 +28,7 @@ void PrintHelp() {
   std::printf(
       "Usage: tarnel [--ini PATH] [--autostart] [--inspect] [--stats]\n"
       "              [--fullscreen] [--display N] [--scale F] [--geometry WxH+X+Y]\n"
+      "              [--web [ADDR:]PORT [--web-token-file FILE] [--web-cert FILE --web-key FILE]] [--headless]\n"
       "The overhead-panel station. Shows the overhead panel picture and exchanges\n"
       "control positions, lamps and displays with the simulation through shared memory.\n"
       "\n"
@@ -41,6 +44,14 @@ void PrintHelp() {
       "  --autostart  start the real-time loop at once, without the first click\n"
       "  --inspect    start in inspect mode (F2 toggles it): the status line names\n"
       "               the control under the pointer and the fields it writes and reads\n"
+      "  --web [ADDR:]PORT  serve the panel to browsers over HTTP and WebSocket (address\n"
+      "               127.0.0.1 unless given; another address needs --web-token-file)\n"
+      "  --web-token-file FILE  the token that lets a browser operate (the file's first line;\n"
+      "               the file must be readable by this user only); without it browsers only watch\n"
+      "  --web-cert FILE --web-key FILE  serve over TLS (HTTPS and WSS) with this PEM\n"
+      "               certificate chain and private key\n"
+      "  --headless   no window and no display: the station runs its loop at once, for the\n"
+      "               browsers of --web (or only writes its outputs without it)\n"
       "  --help       show this text\n"
       "  --version    show the version\n"
       "\n"
@@ -71,7 +82,36 @@ int CTarnelApp::Run(int argc, char** argv) {
   bool autostart = false;
   bool inspect = false;
   platform::WindowPlacement placement;
+  const char* webAddress = nullptr;
+  bool headless = false;
+  web::WebOptions webOptions;
   for (int i = 1; i < argc; i++) {
+    // The web panel and the headless station.
+    if (std::strcmp(argv[i], "--headless") == 0) {
+      headless = true;
+      continue;
+    }
+    if (std::strcmp(argv[i], "--web") == 0 && i + 1 < argc) {
+      char problem[256];
+      webAddress = argv[++i];
+      if (!web::ParseWebAddress(webAddress, &webOptions, problem, sizeof problem)) {
+        std::fprintf(stderr, "tarnel: %s\n", problem);
+        return 2;
+      }
+      continue;
+    }
+    if (std::strcmp(argv[i], "--web-token-file") == 0 && i + 1 < argc) {
+      webOptions.tokenFile = argv[++i];
+      continue;
+    }
+    if (std::strcmp(argv[i], "--web-cert") == 0 && i + 1 < argc) {
+      webOptions.certFile = argv[++i];
+      continue;
+    }
+    if (std::strcmp(argv[i], "--web-key") == 0 && i + 1 < argc) {
+      webOptions.keyFile = argv[++i];
+      continue;
+    }
     if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
       PrintHelp();
       return 0;
@@ -141,8 +181,34 @@ int CTarnelApp::Run(int argc, char** argv) {
   }
 
   char error[512];
+  if (webAddress == nullptr && (webOptions.tokenFile != nullptr || webOptions.certFile != nullptr ||
+                                webOptions.keyFile != nullptr)) {
+    std::fprintf(stderr, "tarnel: --web-token-file, --web-cert and --web-key need --web\n");
+    return 2;
+  }
+  // The web panel starts before anything else, so that a refused address or
+  // token file ends the start at once.
+  static web::WebServer webServer;
+  char pageFolder[4096];
+  if (webAddress != nullptr) {
+    FormatBounded(pageFolder, sizeof pageFolder, "%sweb", platform::ProgramFolder());
+    webOptions.pageFolder = pageFolder;
+    webOptions.pictureWidth = CTarnelDlg::kPictureWidth;
+    webOptions.pictureHeight = CTarnelDlg::kPictureHeight;
+    if (!webServer.Start(webOptions, error, sizeof error)) {
+      std::fprintf(stderr, "tarnel: %s\n", error);
+      return 2;
+    }
+    std::fprintf(stderr, "tarnel: serving the panel at %s://%s:%d/ (%s)\n", webServer.IsSecure() ? "https" : "http",
+                 webOptions.address, webServer.Port(),
+                 webOptions.tokenFile != nullptr ? "browsers with the token operate, others watch"
+                                                 : "browsers watch only: no token file");
+  } else if (headless) {
+    std::fprintf(stderr, "tarnel: headless without --web: the station only writes its outputs, nobody sees it\n");
+  }
   // SIGINT and SIGTERM arrive as a quit message and close the station normally.
-  if (!platform::StartVideo(false, error, sizeof error)) {
+  // A headless station opens the event queue alone.
+  if (headless ? !platform::StartEvents(error, sizeof error) : !platform::StartVideo(false, error, sizeof error)) {
     std::fprintf(stderr, "tarnel: cannot open the display: %s\n", error);
     return 1;
   }
@@ -157,7 +223,7 @@ int CTarnelApp::Run(int argc, char** argv) {
   int status = 1;
   {
     platform::SdlWindow window;
-    if (!window.Create("Tarnel", CTarnelDlg::kClientWidth, CTarnelDlg::kClientHeight, error, sizeof error,
+    if (!headless && !window.Create("Tarnel", CTarnelDlg::kClientWidth, CTarnelDlg::kClientHeight, error, sizeof error,
                        platform::SdlWindow::Frame::Sizable, placement)) {
       std::fprintf(stderr, "tarnel: %s\n", error);
       platform::StopVideo();
@@ -165,13 +231,20 @@ int CTarnelApp::Run(int argc, char** argv) {
     }
     char icon[4096];
     FormatBounded(icon, sizeof icon, "%sTarnel.bmp", platform::ProgramFolder());
-    window.SetIconFromFile(icon);
+    if (!headless) window.SetIconFromFile(icon);
 
     CTarnelDlg& dialog = Dialog();
+    dialog.SetHeadless(headless);
+    dialog.SetWebServer(webAddress != nullptr ? &webServer : nullptr);
+    autostart = autostart || headless;
     dialog.SetIniFile(iniFile);
     dialog.SetAutostart(autostart);
     dialog.SetInspect(inspect);
-    dialog.OnInitDialog(&window);
+    dialog.OnInitDialog(headless ? nullptr : &window);
+    if (webAddress != nullptr && !dialog.InitialisationFailed()) {
+      static char controls[128 * 1024];
+      webServer.SetControlMap(controls, web::DescribeControls(dialog.GetCockpitManager(), controls, sizeof controls));
+    }
     if (dialog.InitialisationFailed()) {
       std::fprintf(stderr, "tarnel: start-up failed: %s\n", dialog.GetMessageText());
     }
@@ -201,5 +274,6 @@ int CTarnelApp::Run(int argc, char** argv) {
     }
   }
   platform::StopVideo();
+  webServer.Stop();
   return status;
 }

@@ -130,7 +130,7 @@ bool CTarnelDlg::InitialiseDialog() {
 
   StartBanner banner(genericBase_);
   HoldBannerCount(&*generic_);
-  if (!banner.StartBannerProgram(OnBannerEnded, nullptr)) {
+  if (headless_ || !banner.StartBannerProgram(OnBannerEnded, nullptr)) {
     ReleaseBannerCount();
   }
   banner.SetProgramName(kVersionText);
@@ -260,6 +260,9 @@ void CTarnelDlg::OnRealTimeIteration() {
     return;
   }
   iterationCount_++;
+  if (web_ != nullptr) {
+    DrainRemotePointer();
+  }
   if (genericBase_ != nullptr) {
     // One aligned store: another process never sees a torn count (0 between 255 and 256).
     shared_field::Store<uint32_t>(genericBase_ + kIterationCountOffset, iterationCount_);
@@ -405,6 +408,12 @@ void CTarnelDlg::RefreshView() {
   int x1 = Clamp(scrollX_ + visibleWidth_, 0, 100000);
   int y0 = Clamp(scrollY_, 0, 10000);
   int y1 = Clamp(scrollY_ + visibleHeight_, 0, 10000);
+  if (WholePictureInView()) {
+    x0 = 0;
+    y0 = 0;
+    x1 = kPictureWidth;
+    y1 = kPictureHeight;
+  }
   view_.SetVisibleRect(x0, y0, x1, y1);
   cockpit_.UpdateVisible(x0, y0, x1, y1, &mouse_);
 }
@@ -485,7 +494,9 @@ void CTarnelDlg::RouteMouse(int x, int y) {
 }
 
 void CTarnelDlg::OnPaint() {
-  if (window_ == nullptr || window_->IsMinimisedOrHidden() || initialisationFailed_) {
+  // Browsers are shown the picture even while the window is not.
+  const bool noWindow = window_ == nullptr || window_->IsMinimisedOrHidden();
+  if (initialisationFailed_ || (noWindow && !WholePictureInView())) {
     presentWhole_ = true;
     return;
   }
@@ -502,7 +513,11 @@ void CTarnelDlg::PaintPicture() {
   surface_.BeginPass();
   cockpit_.DrawVisible(surface_);
   surface_.EndPass();
-  if (window_ == nullptr) {
+  if (web_ != nullptr) {
+    web_->PublishPass(surface_, damage_);
+  }
+  if (window_ == nullptr || window_->IsMinimisedOrHidden()) {
+    presentWhole_ = window_ != nullptr;
     damage_.Clear();
     return;
   }
@@ -652,9 +667,66 @@ uint32_t CTarnelDlg::ReadU8(uint32_t offset) const {
   return genericBase_ != nullptr && offset < GenericSimShm::kSize ? genericBase_[offset] : 0;
 }
 
+void CTarnelDlg::DrainRemotePointer() {
+  static constexpr int kBatch = 32;
+  web::PointerEvent events[kBatch];
+  // A browser gone while it held the pointer lets go where it was.
+  if (remoteHeld_ && !web_->IsConnected(remoteOwner_)) {
+    web::PointerEvent release = remoteOwner_;
+    release.action = mouse_.button == 2 ? web::PointerAction::RightUp : web::PointerAction::Up;
+    ApplyRemotePointer(release);
+    remoteHeld_ = false;
+  }
+  const int count = web_->DrainPointer(events, kBatch);
+  for (int i = 0; i < count; i++) {
+    const web::PointerEvent& e = events[i];
+    const bool press = e.action == web::PointerAction::Down || e.action == web::PointerAction::RightDown;
+    const bool release = e.action == web::PointerAction::Up || e.action == web::PointerAction::RightUp;
+    const bool owner = remoteHeld_ && e.client == remoteOwner_.client && e.generation == remoteOwner_.generation;
+    if (press && !owner) {
+      // One pointer at a time: the window's button or another browser holds it.
+      if (remoteHeld_ || mouse_.button == 1 || mouse_.button == 2) {
+        web_->Tell(e, "refused", "\"reason\":\"another operator holds the pointer\"");
+        continue;
+      }
+      remoteHeld_ = true;
+      remoteOwner_ = e;
+    } else if (!owner) {
+      continue;  // moves and releases of a browser that holds nothing
+    }
+    if (press) operationLog_.Before(cockpit_, genericBase_, e.x, e.y);
+    ApplyRemotePointer(e);
+    char client[64];
+    web_->ClientAddress(e, client, sizeof client);
+    operationLog_.After(genericBase_, client, stderr);
+    if (release) remoteHeld_ = false;
+  }
+}
+
+void CTarnelDlg::ApplyRemotePointer(const web::PointerEvent& event) {
+  // Browser points are picture pixels: the pointer the panels read is
+  // relative to the window's scroll, wherever the window shows.
+  mouse_.x = event.x - scrollX_;
+  mouse_.y = event.y - scrollY_;
+  switch (event.action) {
+    case web::PointerAction::Down: mouse_.button = 1; break;
+    case web::PointerAction::RightDown: mouse_.button = 2; break;
+    case web::PointerAction::Up:
+    case web::PointerAction::RightUp: mouse_.button = 0; break;
+    case web::PointerAction::Move: break;
+  }
+  PublishView();
+  cockpit_.HandleMouse(event.x, event.y);
+}
+
 void CTarnelDlg::HandleEvent(const platform::Event& event) {
   using platform::EventType;
   using platform::MouseButton;
+  // While a browser holds the pointer, the window's pointer is left out.
+  if (remoteHeld_ && (event.type == EventType::MouseDown || event.type == EventType::MouseUp ||
+                      event.type == EventType::MouseMove || event.type == EventType::Wheel)) {
+    return;
+  }
   switch (event.type) {
     case EventType::Quit:
     case EventType::Close:
