@@ -130,8 +130,8 @@ bool ParseWebAddress(const char* text, WebOptions* options, char* error, std::si
   }
   char* end = nullptr;
   const long port = portText != nullptr ? std::strtol(portText, &end, 10) : -1;
-  if (portText == nullptr || end == portText || *end != '\0' || port < 1 || port > 65535) {
-    std::snprintf(error, errorSize, "--web wants a port from 1 to 65535, not '%s'", text != nullptr ? text : "");
+  if (portText == nullptr || end == portText || *end != '\0' || port < 0 || port > 65535) {
+    std::snprintf(error, errorSize, "--web wants a port from 0 (any free one) to 65535, not '%s'", text != nullptr ? text : "");
     return false;
   }
   std::snprintf(options->address, sizeof options->address, "%s", address);

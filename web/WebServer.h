@@ -44,7 +44,8 @@ struct WebOptions {
   int headerTimeoutMs = 10000;
 };
 
-// Parses "[ADDR:]PORT" (ADDR a numeric IPv4 address; default 127.0.0.1).
+// Parses "[ADDR:]PORT" (ADDR a numeric IPv4 address; default 127.0.0.1;
+// port 0: any free port, printed at start).
 bool ParseWebAddress(const char* text, WebOptions* options, char* error, std::size_t errorSize);
 
 // One browser's place in the server (a fixed slot).

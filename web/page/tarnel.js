@@ -44,11 +44,13 @@
     const r = view.getBoundingClientRect();
     return { x: clientX - r.left, y: clientY - r.top };
   }
+  // A cover or plate lies over the button it guards: it is found first.
   function controlAt(p) {
+    let found = null;
     for (const c of state.controls) {
-      if (p.x >= c.x && p.x < c.x + c.w && p.y >= c.y && p.y < c.y + c.h) return c;
+      if (p.x >= c.x && p.x < c.x + c.w && p.y >= c.y && p.y < c.y + c.h && (!found || c.c)) found = c;
     }
-    return null;
+    return found;
   }
   function notice(text) {
     message.textContent = text || '';

@@ -183,7 +183,7 @@ TEST(WebServerStart, RefusesNetworkAddressesWithoutATokenAndBadAddresses) {
   EXPECT_EQ(options.port, 8080);
   ASSERT_TRUE(web::ParseWebAddress("9000", &options, error, sizeof error));
   EXPECT_STREQ(options.address, "127.0.0.1");
-  for (const char* bad : {"", ":80", "host:80", "80000", "1.2.3.4:", "8080x", "0"}) {
+  for (const char* bad : {"", ":80", "host:80", "80000", "1.2.3.4:", "8080x", "-1"}) {
     EXPECT_FALSE(web::ParseWebAddress(bad, &options, error, sizeof error)) << bad;
   }
   web::WebServer server;
