@@ -86,6 +86,10 @@ void* FrameEncoder::ArenaRealloc(void* old, std::size_t size) {
 
 bool FrameEncoder::EncodePng(const platform::DrawSurface& surface, const platform::Rect& rect,
                              std::vector<uint8_t>* out, char* error, std::size_t errorSize) {
+  if (!Init()) {
+    std::snprintf(error, errorSize, "no memory for the frame encoder");
+    return false;
+  }
   const std::size_t bytes = std::size_t(rect.Width()) * std::size_t(rect.Height()) * 3;
   if (!platform::ReadPixelsRgb(surface, rect, rgb_.get(), std::size_t{kMaxWidth} * kMaxHeight * 3)) {
     std::snprintf(error, errorSize, "cannot read the picture's pixels");
@@ -154,6 +158,24 @@ bool FrameEncoder::Encode(const platform::DrawSurface& surface, const platform::
     Put32(entry + 8, uint32_t(message->size() - before));
   }
   return true;
+}
+
+void FrameEncoder::Assemble(const platform::Rect* rects, const std::vector<uint8_t>* pngs, int count, bool whole,
+                            std::vector<uint8_t>* message) {
+  const int n = count < kMaxRects ? count : kMaxRects;
+  message->resize(kHeaderSize + std::size_t(n) * kEntrySize);
+  (*message)[0] = kMagic;
+  (*message)[1] = whole ? kWholePicture : 0;
+  Put16(message->data() + 2, uint32_t(n));
+  for (int i = 0; i < n; i++) {
+    uint8_t* entry = message->data() + kHeaderSize + std::size_t(i) * kEntrySize;
+    Put16(entry, uint32_t(rects[i].left));
+    Put16(entry + 2, uint32_t(rects[i].top));
+    Put16(entry + 4, uint32_t(rects[i].Width()));
+    Put16(entry + 6, uint32_t(rects[i].Height()));
+    Put32(entry + 8, uint32_t(pngs[i].size()));
+  }
+  for (int i = 0; i < n; i++) message->insert(message->end(), pngs[i].begin(), pngs[i].end());
 }
 
 bool FrameEncoder::EncodeWhole(const platform::DrawSurface& surface, std::vector<uint8_t>* message, char* error,

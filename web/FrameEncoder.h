@@ -50,14 +50,18 @@ class FrameEncoder {
   bool EncodeWhole(const platform::DrawSurface& surface, std::vector<uint8_t>* message, char* error,
                    std::size_t errorSize);
 
+  // One PNG of the rectangle (on the surface, not empty), appended to out.
+  bool EncodePng(const platform::DrawSurface& surface, const platform::Rect& rect, std::vector<uint8_t>* out,
+                 char* error, std::size_t errorSize);
+  // Replaces message with the frame of PNGs already encoded, one per rectangle.
+  static void Assemble(const platform::Rect* rects, const std::vector<uint8_t>* pngs, int count, bool whole,
+                       std::vector<uint8_t>* message);
+
   // Arena bookkeeping, used by the compressor's allocation callbacks.
   void* ArenaAlloc(std::size_t size);
   void* ArenaRealloc(void* old, std::size_t size);
 
  private:
-  bool EncodePng(const platform::DrawSurface& surface, const platform::Rect& rect, std::vector<uint8_t>* out,
-                 char* error, std::size_t errorSize);
-
   std::unique_ptr<uint8_t[]> rgb_;
   std::unique_ptr<unsigned char[]> arena_;
   std::size_t arenaUsed_ = 0;

@@ -541,8 +541,52 @@ void WebServer::Enqueue(WebSession& session, int slot) {
   frameRefs_[slot]++;
 }
 
+bool WebServer::RefreshTiles(const platform::DrawSurface& surface) {
+  if (tileWidth_ != surface.Width() || tileHeight_ != surface.Height()) {
+    tileWidth_ = surface.Width();
+    tileHeight_ = surface.Height();
+    for (int row = 0; row < kTileRows; row++) {
+      for (int column = 0; column < kTileColumns; column++) {
+        tileRects_[row * kTileColumns + column] =
+            platform::Rect{tileWidth_ * column / kTileColumns, tileHeight_ * row / kTileRows,
+                           tileWidth_ * (column + 1) / kTileColumns, tileHeight_ * (row + 1) / kTileRows};
+      }
+    }
+    for (bool& current : tileCurrent_) current = false;
+  }
+  const int64_t start = NowUs();
+  const bool unlimited = ++wholeWaitPasses_ > kMaxWholeWaitPasses;
+  bool all = true;
+  for (int i = 0; i < kTiles; i++) {
+    if (tileCurrent_[i] || tileRects_[i].IsEmpty()) continue;
+    if (!unlimited && double(NowUs() - start) / 1000.0 >= kTileBudgetMs) {
+      all = false;
+      break;
+    }
+    char error[160];
+    tilePngs_[i].clear();
+    tileCurrent_[i] = encoder_.EncodePng(surface, tileRects_[i], &tilePngs_[i], error, sizeof error);
+    if (!tileCurrent_[i]) {
+      std::fprintf(stderr, "tarnel: web: %s\n", error);
+      all = false;
+      break;
+    }
+  }
+  if (all) wholeWaitPasses_ = 0;
+  return all;
+}
+
 void WebServer::PublishPass(const platform::DrawSurface& surface, const platform::DamageList& damage) {
-  if (clients_.load(std::memory_order_relaxed) == 0) return;
+  if (clients_.load(std::memory_order_relaxed) == 0) {
+    // Changes are not followed without browsers: every tile is stale.
+    for (bool& current : tileCurrent_) current = false;
+    return;
+  }
+  for (int d = 0; d < damage.Count(); d++) {
+    for (int i = 0; i < kTiles; i++) {
+      if (!platform::Intersect(damage.Rects()[d], tileRects_[i]).IsEmpty()) tileCurrent_[i] = false;
+    }
+  }
   bool wantWhole = false;
   bool wantDamage = false;
   {
@@ -563,9 +607,9 @@ void WebServer::PublishPass(const platform::DrawSurface& surface, const platform
     haveDamage = encoder_.Encode(surface, damage.Rects(), damage.Count(), false, &damageFrame_, error, sizeof error);
     if (!haveDamage) std::fprintf(stderr, "tarnel: web: %s\n", error);
   }
-  if (wantWhole) {
-    haveWhole = encoder_.EncodeWhole(surface, &wholeFrame_, error, sizeof error);
-    if (!haveWhole) std::fprintf(stderr, "tarnel: web: %s\n", error);
+  if (wantWhole && RefreshTiles(surface)) {
+    web::FrameEncoder::Assemble(tileRects_, tilePngs_, kTiles, true, &wholeFrame_);
+    haveWhole = true;
   }
   lastEncodeMs_ = double(NowUs() - start) / 1000.0;
   {

@@ -80,6 +80,15 @@ class WebServer {
   static constexpr std::size_t kMaxPageSize = 256 * 1024;
   static constexpr std::size_t kMaxHeaderBytes = 8192;
   static constexpr std::size_t kMaxLoginBody = 512;
+  // The whole picture is kept as tiles of encoded PNGs: a tile is encoded
+  // again only after a pass changed it, and a few per pass, so that a new
+  // browser never holds the loop up for a whole picture's encoding.
+  static constexpr int kTileColumns = 8;
+  static constexpr int kTileRows = 5;
+  static constexpr int kTiles = kTileColumns * kTileRows;
+  static constexpr double kTileBudgetMs = 4.0;
+  // After this many passes the rest is encoded at once, however busy the picture.
+  static constexpr int kMaxWholeWaitPasses = 20;
 
   WebServer();
   ~WebServer();
@@ -163,6 +172,14 @@ class WebServer {
   int64_t lastFailedLoginUs_ = 0;
 
   // Loop side only.
+  // Encodes stale tiles within the pass's budget; true when all are current.
+  bool RefreshTiles(const platform::DrawSurface& surface);
+  platform::Rect tileRects_[kTiles];
+  std::vector<uint8_t> tilePngs_[kTiles];
+  bool tileCurrent_[kTiles] = {};
+  int wholeWaitPasses_ = 0;  // passes a whole picture has been waited for
+  int tileWidth_ = 0;
+  int tileHeight_ = 0;
   std::vector<uint8_t> damageFrame_;
   std::vector<uint8_t> wholeFrame_;
   std::atomic<uint64_t> bytesSent_{0};
