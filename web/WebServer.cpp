@@ -2,6 +2,7 @@
 
 #include <arpa/inet.h>
 #include <civetweb.h>
+#include <dlfcn.h>
 #include <openssl/ssl.h>
 
 #include <chrono>
@@ -84,6 +85,18 @@ bool ReadSmallFile(const char* folder, const char* name, std::size_t limit, std:
   }
   out->resize(got);
   return true;
+}
+
+// The server library loads OpenSSL at run time by the name libssl.so and
+// calls functions OpenSSL 3 no longer exports (they became macros): a
+// missing one is called as a null pointer. TLS is used only where the
+// library would find them all.
+bool LibraryTlsUsable() {
+  void* ssl = dlopen("libssl.so", RTLD_LAZY | RTLD_LOCAL);
+  if (ssl == nullptr) return false;
+  const bool usable = dlsym(ssl, "SSL_get_peer_certificate") != nullptr;
+  dlclose(ssl);
+  return usable;
 }
 
 bool IsLoopback(const char* address) {
@@ -172,6 +185,13 @@ bool WebServer::Start(const WebOptions& options, char* error, std::size_t errorS
     return false;
   }
   secure_ = options.certFile != nullptr;
+  if (secure_ && !LibraryTlsUsable()) {
+    std::snprintf(error, errorSize,
+                  "TLS is not available: the server library finds an OpenSSL without the functions it calls "
+                  "(it would crash on the first connection). Serve plain HTTP on 127.0.0.1 behind a TLS reverse "
+                  "proxy instead (see docs/web.md).");
+    return false;
+  }
   gTlsFiles = TlsFiles{options.certFile, options.keyFile};
 
   char ports[96];
@@ -233,9 +253,12 @@ void WebServer::Stop() {
 
 bool WebServer::HostAllowed(const char* host) const {
   if (host == nullptr || host[0] == '\0') return false;
-  if (!loopbackOnly_) return true;
-  // Served on loopback only: a page from another site reaching it through
-  // a name of its own (DNS rebinding) is refused.
+  // With a token, operating needs the session cookie, which a browser never
+  // sends to another site's name: any name may reach the station (a reverse
+  // proxy passes its own). Without one, a station on loopback answers to
+  // loopback names only, so that a page from another site reaching it
+  // through a name of its own (DNS rebinding) cannot even watch.
+  if (!loopbackOnly_ || token_.IsSet()) return true;
   char name[128];
   std::size_t n = 0;
   if (host[0] == '[') {

@@ -250,12 +250,29 @@ TEST_F(WebServerTest, RefusesForeignOriginsAndHosts) {
   }
   WebTestClient good;
   EXPECT_TRUE(good.Connect(port_, origin_.c_str()));
-  const std::string rebound = "GET / HTTP/1.1\r\nHost: evil.example:" + std::to_string(port_) + "\r\n\r\n";
-  EXPECT_EQ(web_test::HttpRequest(port_, rebound.c_str()), 403);
   const std::string page = "GET / HTTP/1.1\r\nHost: localhost:" + std::to_string(port_) + "\r\n\r\n";
   EXPECT_EQ(web_test::HttpRequest(port_, page.c_str()), 200);
   const std::string huge = "GET / HTTP/1.1\r\nHost: 127.0.0.1\r\nX-Pad: " + std::string(20000, 'a') + "\r\n\r\n";
   EXPECT_NE(web_test::HttpRequest(port_, huge.c_str()), 200);
+}
+
+TEST(WebServerStart, WithoutATokenOnlyLoopbackNamesAreAnswered) {
+  web::WebOptions options;
+  options.pageFolder = TARNEL_TEST_BIN_DIR "/web";
+  web::WebServer server;
+  char error[512];
+  ASSERT_TRUE(server.Start(options, error, sizeof error)) << error;
+  const std::string port = std::to_string(server.Port());
+  for (const char* host : {"evil.example", "127.0.0.1.evil.example", "10.0.0.1"}) {
+    const std::string request = std::string("GET / HTTP/1.1\r\nHost: ") + host + ":" + port + "\r\n\r\n";
+    EXPECT_EQ(web_test::HttpRequest(server.Port(), request.c_str()), 403) << host;
+  }
+  for (const char* host : {"localhost", "127.0.0.1", "[::1]"}) {
+    const std::string request = std::string("GET / HTTP/1.1\r\nHost: ") + host + ":" + port + "\r\n\r\n";
+    EXPECT_EQ(web_test::HttpRequest(server.Port(), request.c_str()), 200) << host;
+  }
+  WebTestClient rebound;
+  EXPECT_FALSE(rebound.Connect(server.Port(), "http://evil.example"));
 }
 
 TEST_F(WebServerTest, WatcherGetsTheWholePictureThenOnlyChangesAndMayNotPress) {
