@@ -22,6 +22,9 @@ class WebOperationLog {
   // Writes a line to out for each remembered field whose value differs now,
   // and remembers the new values. Returns the number of lines written.
   int After(const uint8_t* area, const char* client, std::FILE* out);
+  // The right button on a guard or cover plate opens or closes it, which no
+  // output field shows: one line for it. Returns the lines written (0 or 1).
+  int RightPress(const char* client, std::FILE* out);
 
  private:
   struct Entry {
@@ -30,7 +33,10 @@ class WebOperationLog {
   };
   static bool Remember(const InterfaceField& field, void* context);
 
+  static void Stamp(char* out, std::size_t size);
+
   const PanelFacts* facts_ = nullptr;
+  bool cover_ = false;
   char row_[64] = {};
   const uint8_t* area_ = nullptr;
   Entry entries_[kMaxFields];

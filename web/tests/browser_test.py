@@ -245,6 +245,8 @@ def main():
         closed = canvas_pixels(operator, *prect)
         mouse(operator, plate["x"] + plate["w"] // 2, plate["y"] + 4, button="right")
         check(wait_for(lambda: canvas_pixels(operator, *prect) != closed, 5), "a right click opens the oxygen cover plate")
+        check(wait_for(lambda: "control=\"plate 0\" opened or closed" in open(os.path.join(work, "station.log")).read(),
+                       5), "opening the cover is logged")
         mouse(operator, plate["x"] + plate["w"] // 2, plate["y"] + 4, button="right")
         settle(operator)
 
