@@ -370,7 +370,7 @@ int WebServer::OnRequest(mg_connection* conn) {
     char body[kMaxLoginBody + 1];
     std::size_t got = 0;
     if (info->content_length < 0 || info->content_length > int64_t(kMaxLoginBody)) {
-      SendText(conn, 413, "Payload Too Large", "The login form is too large.\n");
+      SendText(conn, 413, "Payload Too Large", "The login form needs a length of at most 512 bytes.\n");
       return 413;
     }
     while (got < std::size_t(info->content_length)) {
@@ -441,7 +441,7 @@ int WebServer::OnWebSocketData(mg_connection* conn, int bits, char* data, std::s
   const int opcode = bits & kOpcodeMask;
   if (opcode == MG_WEBSOCKET_OPCODE_PING || opcode == MG_WEBSOCKET_OPCODE_PONG) return 1;
   // Text messages in one frame only; anything else ends the connection.
-  if (session == nullptr || session->dead || opcode != MG_WEBSOCKET_OPCODE_TEXT || (bits & kFinBit) == 0 || size > kMaxClientMessage) {
+  if (session == nullptr || opcode != MG_WEBSOCKET_OPCODE_TEXT || (bits & kFinBit) == 0 || size > kMaxClientMessage) {
     return 0;
   }
   PointerEvent event;
@@ -451,6 +451,7 @@ int WebServer::OnWebSocketData(mg_connection* conn, int bits, char* data, std::s
   }
   const int slot = int(session - slots_);
   std::unique_lock<std::mutex> lk(lock_);
+  if (session->dead) return 0;  // its frames can no longer be written
   if (!session->operate) {
     if (event.action == PointerAction::Down || event.action == PointerAction::RightDown) {
       QueueNotice(*session, "refused", "\"reason\":\"watching only: present the token to operate\"");
