@@ -49,7 +49,8 @@ void PrintHelp() {
       "  --web-token-file FILE  the token that lets a browser operate (the file's first line;\n"
       "               the file must be readable by this user only); without it browsers only watch\n"
       "  --web-cert FILE --web-key FILE  serve over TLS (HTTPS and WSS) with this PEM\n"
-      "               certificate chain and private key\n"
+      "               certificate chain and private key, where the server library can use\n"
+      "               this system's OpenSSL (else the start is refused: use a TLS reverse proxy)\n"
       "  --headless   no window and no display: the station runs its loop at once, for the\n"
       "               browsers of --web (or only writes its outputs without it)\n"
       "  --help       show this text\n"
@@ -209,7 +210,7 @@ int CTarnelApp::Run(int argc, char** argv) {
   // SIGINT and SIGTERM arrive as a quit message and close the station normally.
   // A headless station opens the event queue alone.
   if (headless ? !platform::StartEvents(error, sizeof error) : !platform::StartVideo(false, error, sizeof error)) {
-    std::fprintf(stderr, "tarnel: cannot open the display: %s\n", error);
+    std::fprintf(stderr, "tarnel: cannot open the %s: %s\n", headless ? "event queue" : "display", error);
     return 1;
   }
   // A closed terminal (SIGHUP) and SIGQUIT close it the same way, so that the

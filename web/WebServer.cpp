@@ -165,8 +165,8 @@ bool WebServer::Start(const WebOptions& options, char* error, std::size_t errorS
     if (!token_.Load(options.tokenFile, error, errorSize)) return false;
   } else if (!loopbackOnly_) {
     std::snprintf(error, errorSize,
-                  "refusing to serve the panel on %s without --web-token-file: anyone on the network could operate "
-                  "or watch it. Give a token file, or serve on 127.0.0.1 behind a reverse proxy.",
+                  "refusing to serve the panel on %s without --web-token-file: a panel open to the network must "
+                  "have an operating token. Give a token file (see docs/web.md), or serve on 127.0.0.1.",
                   options.address);
     return false;
   }
