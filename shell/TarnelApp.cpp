@@ -22,6 +22,8 @@
 #include "platform/Window.h"
 #include "shell/TarnelDlg.h"
 #include "simlink/SegmentFault.h"
+#include "web/ControlMap.h"
+#include "web/WebServer.h"
 
 namespace {
 
@@ -57,6 +59,11 @@ struct TarnelOptions {
   std::string inputsFile;
   std::string virtualPipe;
   bool listDevices = false;
+  bool headless = false;
+  std::string webAddress;
+  std::string webTokenFile;
+  std::string webCert;
+  std::string webKey;
   platform::WindowPlacement placement;
 };
 
@@ -112,6 +119,16 @@ void DeclareOptions(CLI::App& app, TarnelOptions& o) {
                  "a button box inside the station, worked by lines written\nto the named pipe PIPE (made if missing): button N 0|1,\nhat N BITS, axis N VALUE, unplug, plug")
       ->type_name("PIPE");
   app.add_flag("--list-devices", o.listDevices, "list the game controllers attached now and exit");
+  app.add_option("--web", o.webAddress,
+                 "serve the panel to browsers over HTTP and WebSocket\n(address 127.0.0.1 unless given; another address needs\n--web-token-file)")
+      ->type_name("[ADDR:]PORT");
+  app.add_option("--web-token-file", o.webTokenFile,
+                 "the token that lets a browser operate (the file's first\nline; readable by this user only); without it browsers\nonly watch")
+      ->type_name("FILE");
+  app.add_option("--web-cert", o.webCert, "PEM certificate chain for HTTPS/WSS (with --web-key)")->type_name("FILE");
+  app.add_option("--web-key", o.webKey, "PEM private key for HTTPS/WSS (with --web-cert)")->type_name("FILE");
+  app.add_flag("--headless", o.headless,
+               "no window and no display: the loop runs at once, for\nthe browsers of --web (or only writes the outputs)");
 }
 
 // The dialog holds every panel by value: one process-wide instance, made on
@@ -154,14 +171,49 @@ int CTarnelApp::Run(int argc, char** argv) {
   }
 
   char error[512];
+  const bool headless = options.headless;
+  const bool serveWeb = !options.webAddress.empty();
+  web::WebOptions webOptions;
+  if (serveWeb && !web::ParseWebAddress(options.webAddress.c_str(), &webOptions, error, sizeof error)) {
+    return command.Bad("--web: %s", error);
+  }
+  if (!serveWeb && (!options.webTokenFile.empty() || !options.webCert.empty() || !options.webKey.empty())) {
+    return command.Bad("--web-token-file, --web-cert and --web-key need --web");
+  }
+  webOptions.tokenFile = options.webTokenFile.empty() ? nullptr : options.webTokenFile.c_str();
+  webOptions.certFile = options.webCert.empty() ? nullptr : options.webCert.c_str();
+  webOptions.keyFile = options.webKey.empty() ? nullptr : options.webKey.c_str();
+  // The web panel starts before anything else, so that a refused address or
+  // token file ends the start at once.
+  static web::WebServer webServer;
+  char pageFolder[4096];
+  if (serveWeb) {
+    FormatBounded(pageFolder, sizeof pageFolder, "%sweb", platform::ProgramFolder());
+    webOptions.pageFolder = pageFolder;
+    webOptions.pictureWidth = CTarnelDlg::kPictureWidth;
+    webOptions.pictureHeight = CTarnelDlg::kPictureHeight;
+    if (!webServer.Start(webOptions, error, sizeof error)) {
+      std::fprintf(stderr, "tarnel: %s\n", error);
+      return 2;
+    }
+    std::fprintf(stderr, "tarnel: serving the panel at %s://%s:%d/ (%s)\n", webServer.IsSecure() ? "https" : "http",
+                 webOptions.address, webServer.Port(),
+                 webOptions.tokenFile != nullptr ? "browsers with the token operate, others watch"
+                                                 : "browsers watch only: no token file");
+  } else if (headless) {
+    std::fprintf(stderr, "tarnel: headless without --web: the station only writes its outputs, nobody sees it\n");
+  }
   // SIGINT and SIGTERM arrive as a quit message and close the station normally.
-  if (!platform::StartDisplay(false, error, sizeof error)) {
-    std::fprintf(stderr, "tarnel: cannot open the display: %s\n", error);
+  // A headless station opens the event queue alone.
+  if (headless ? !platform::StartEvents(error, sizeof error) : !platform::StartDisplay(false, error, sizeof error)) {
+    std::fprintf(stderr, "tarnel: cannot open the %s: %s\n", headless ? "event queue" : "display", error);
+    webServer.Stop();
     return 1;
   }
-  if (!platform::CheckPlacementOnScreens(placement, CTarnelDlg::kClientWidth, CTarnelDlg::kClientHeight, error,
-                                         sizeof error)) {
+  if (!headless && !platform::CheckPlacementOnScreens(placement, CTarnelDlg::kClientWidth, CTarnelDlg::kClientHeight,
+                                                      error, sizeof error)) {
     platform::StopVideo();
+    webServer.Stop();
     return command.Bad("--geometry: %s", error);
   }
   // A closed terminal (SIGHUP) and SIGQUIT close it the same way, so that the
@@ -175,39 +227,48 @@ int CTarnelApp::Run(int argc, char** argv) {
   int status = 1;
   {
     platform::SdlWindow window;
-    if (!window.Create("Tarnel", CTarnelDlg::kClientWidth, CTarnelDlg::kClientHeight, error, sizeof error,
+    if (!headless && !window.Create("Tarnel", CTarnelDlg::kClientWidth, CTarnelDlg::kClientHeight, error, sizeof error,
                        platform::SdlWindow::Frame::Sizable, placement)) {
       std::fprintf(stderr, "tarnel: %s\n", error);
       platform::StopVideo();
+      webServer.Stop();
       return 1;
     }
     char icon[4096];
     FormatBounded(icon, sizeof icon, "%sTarnel.bmp", platform::ProgramFolder());
-    window.SetIconFromFile(icon);
+    if (!headless) window.SetIconFromFile(icon);
 
     CTarnelDlg& dialog = Dialog();
+    dialog.SetHeadless(headless);
+    dialog.SetWebServer(serveWeb ? &webServer : nullptr);
+    const bool unattended = autostart || headless;
     dialog.SetIniFile(iniFile);
-    dialog.SetAutostart(autostart);
+    dialog.SetAutostart(unattended);
     dialog.SetInspect(inspect);
     // Unattended, a failed start's box closes by itself, and the station ends.
-    if (autostart) {
+    if (unattended) {
       platform::SetUnattendedBoxTimeout(kUnattendedBoxMs);
     }
     dialog.SetInputs(options.inputsFile.empty() ? nullptr : options.inputsFile.c_str(),
                      options.virtualPipe.empty() ? nullptr : options.virtualPipe.c_str());
-    dialog.OnInitDialog(&window);
+    dialog.OnInitDialog(headless ? nullptr : &window);
+    if (serveWeb && !dialog.InitialisationFailed()) {
+      static char controls[128 * 1024];
+      webServer.SetControlMap(controls, web::DescribeControls(dialog.GetCockpitManager(), controls, sizeof controls));
+    }
     if (dialog.InitialisationFailed()) {
       std::fprintf(stderr, "tarnel: start-up failed: %s\n", dialog.GetMessageText());
-      if (autostart) {
+      if (unattended) {
         dialog.OnDestroy();
         window.Destroy();
         platform::StopVideo();
+        webServer.Stop();
         return 1;
       }
     }
     dialog.OnPaint();
     // Unattended start: the loop runs at once (it pumps the messages itself).
-    if (autostart && !dialog.InitialisationFailed()) {
+    if (unattended && !dialog.InitialisationFailed()) {
       dialog.StartRealTime();
     }
     // The modal dialog: wait for messages until the dialog ends. Once the
@@ -231,5 +292,6 @@ int CTarnelApp::Run(int argc, char** argv) {
     }
   }
   platform::StopVideo();
+  webServer.Stop();
   return status;
 }

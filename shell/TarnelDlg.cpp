@@ -133,7 +133,7 @@ bool CTarnelDlg::InitialiseDialog() {
 
   StartBanner banner(genericBase_);
   HoldBannerCount(&*generic_);
-  if (!banner.StartBannerProgram(OnBannerEnded, nullptr)) {
+  if (headless_ || !banner.StartBannerProgram(OnBannerEnded, nullptr)) {
     ReleaseBannerCount();
   }
   banner.SetProgramName(kVersionText);
@@ -269,6 +269,9 @@ void CTarnelDlg::OnRealTimeIteration() {
     return;
   }
   iterationCount_++;
+  if (web_ != nullptr) {
+    DrainRemotePointer();
+  }
   if (genericBase_ != nullptr) {
     // One aligned store: another process never sees a torn count (0 between 255 and 256).
     shared_field::Store<uint32_t>(genericBase_ + kIterationCountOffset, iterationCount_);
@@ -415,6 +418,12 @@ void CTarnelDlg::RefreshView() {
   int x1 = Clamp(scrollX_ + visibleWidth_, 0, 100000);
   int y0 = Clamp(scrollY_, 0, 10000);
   int y1 = Clamp(scrollY_ + visibleHeight_, 0, 10000);
+  if (WholePictureInView()) {
+    x0 = 0;
+    y0 = 0;
+    x1 = kPictureWidth;
+    y1 = kPictureHeight;
+  }
   view_.SetVisibleRect(x0, y0, x1, y1);
   cockpit_.UpdateVisible(x0, y0, x1, y1, &mouse_);
 }
@@ -514,7 +523,9 @@ void CTarnelDlg::PollHardware() {
 }
 
 void CTarnelDlg::OnPaint() {
-  if (window_ == nullptr || window_->IsMinimisedOrHidden() || initialisationFailed_) {
+  // Browsers are shown the picture even while the window is not.
+  const bool noWindow = window_ == nullptr || window_->IsMinimisedOrHidden();
+  if (initialisationFailed_ || (noWindow && !WholePictureInView())) {
     presentWhole_ = true;
     return;
   }
@@ -531,7 +542,11 @@ void CTarnelDlg::PaintPicture() {
   surface_.BeginPass();
   cockpit_.DrawVisible(surface_);
   surface_.EndPass();
-  if (window_ == nullptr) {
+  if (web_ != nullptr) {
+    web_->PublishPass(surface_, damage_);
+  }
+  if (window_ == nullptr || window_->IsMinimisedOrHidden()) {
+    presentWhole_ = window_ != nullptr;
     damage_.Clear();
     return;
   }
@@ -688,6 +703,11 @@ uint32_t CTarnelDlg::ReadU8(uint32_t offset) const {
 void CTarnelDlg::HandleEvent(const platform::Event& event) {
   using platform::EventType;
   using platform::MouseButton;
+  // While a browser holds the pointer, the window's pointer is left out.
+  if (remoteHeld_ && (event.type == EventType::MouseDown || event.type == EventType::MouseUp ||
+                      event.type == EventType::MouseMove || event.type == EventType::Wheel)) {
+    return;
+  }
   switch (event.type) {
     case EventType::Quit:
     case EventType::Close:

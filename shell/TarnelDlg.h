@@ -23,6 +23,8 @@
 #include "shell/RealTimeLoop.h"
 #include "simlink/CTrnShm.h"
 #include "simlink/GenericSimShm.h"
+#include "web/WebOperationLog.h"
+#include "web/WebServer.h"
 
 class StartBanner;
 
@@ -90,6 +92,18 @@ class CTarnelDlg : public Qx_ErrorReport, public RealTimeClient, public platform
   // there makes it: the way physical inputs enter. The pointer is left as it was.
   void InjectHardwarePointer(int32_t button, int32_t x, int32_t y);
   HardwareInput& GetHardware() { return hardware_; }
+  // The web panel (not owned; null: none). Browsers' pointer events enter
+  // the mouse path as the window's do; each pass's pixels go out to them.
+  void SetWebServer(web::WebServer* server) { web_ = server; }
+  // No window at all: the picture is drawn for the browsers only, and all of
+  // it counts as in view. Set before OnInitDialog (no banner is started).
+  void SetHeadless(bool headless) { headless_ = headless; }
+  // The whole picture is in view: headless, or a browser is connected.
+  bool WholePictureInView() const { return headless_ || (web_ != nullptr && web_->HasClients()); }
+  // A browser holds the pointer (pressed and not yet released).
+  bool RemoteHoldsPointer() const { return remoteHeld_; }
+  // Applies the browsers' pointer events queued since the last call.
+  void DrainRemotePointer();
   // The overlay handed to the window with the last paint.
   const platform::WindowOverlay& GetOverlay() const { return overlay_; }
 
@@ -249,4 +263,11 @@ class CTarnelDlg : public Qx_ErrorReport, public RealTimeClient, public platform
   bool inspect_ = false;
   platform::WindowOverlay overlay_;
   bool overlayShown_ = false;  // the view last presented had an overlay
+  // The web panel and the browser that holds the pointer, if one does.
+  void ApplyRemotePointer(const web::PointerEvent& event);
+  web::WebServer* web_ = nullptr;
+  bool headless_ = false;
+  bool remoteHeld_ = false;
+  web::PointerEvent remoteOwner_;
+  web::WebOperationLog operationLog_;
 };

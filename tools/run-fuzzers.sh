@@ -18,7 +18,8 @@ export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}"
 
 CC=clang CXX=clang++ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DTARNEL_FUZZ=ON -DTARNEL_SANITIZE=ON -DTARNEL_BUILD_TESTS=OFF -DTARNEL_BUILD_BENCHMARKS=OFF >/dev/null
-cmake --build "$build" -j2 --target IniReaderFuzz PanelFuzz BitmapFuzz RmpInputFuzz InputMappingFuzz
+cmake --build "$build" -j2 --target IniReaderFuzz PanelFuzz BitmapFuzz RmpInputFuzz InputMappingFuzz WebMessageFuzz WebRequestFuzz
+web_seconds=$(( seconds < 30 ? seconds : 30 ))
 
 # Seed corpus: a few small ini files of the program's own shape.
 corpus="$build/corpus/IniReaderFuzz"
@@ -79,3 +80,18 @@ echo "InputMappingFuzz: ${mapping_seconds} s"
 echo "RmpInputFuzz: ${rmp_seconds} s"
 ./bin/RmpInputFuzz -max_total_time="$rmp_seconds" -max_len=512 -timeout=10 -print_final_stats=1 \
   "corpus/RmpInputFuzz"
+
+# The web panel: a browser's messages, and raw requests through the server.
+rm -rf corpus/WebMessageFuzz corpus/WebRequestFuzz
+mkdir -p corpus/WebMessageFuzz corpus/WebRequestFuzz
+printf 'down 633 875' >corpus/WebMessageFuzz/down
+printf 'rup 1879 1299' >corpus/WebMessageFuzz/rup
+printf 'F\x00\x01\x00\x01\x00\x02\x00\x03\x00\x04\x00\x02\x00\x00\x00PN' >corpus/WebMessageFuzz/frame
+printf 'GET / HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n' >corpus/WebRequestFuzz/page
+printf 'GET /?token=fuzz-token-123 HTTP/1.1\r\nHost: localhost:80\r\n\r\n' >corpus/WebRequestFuzz/kiosk
+printf 'POST /login HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Length: 11\r\n\r\ntoken=wrong' >corpus/WebRequestFuzz/login
+printf 'GET /ws HTTP/1.1\r\nHost: 127.0.0.1\r\nUpgrade: websocket\r\nConnection: Upgrade\r\nSec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\nSec-WebSocket-Version: 13\r\nOrigin: http://127.0.0.1\r\n\r\n\x81\x8a\x00\x00\x00\x00down 10 20' >corpus/WebRequestFuzz/upgrade
+echo "WebMessageFuzz: ${web_seconds} s"
+./bin/WebMessageFuzz -max_total_time="$web_seconds" -max_len=256 -timeout=10 -print_final_stats=1 corpus/WebMessageFuzz
+echo "WebRequestFuzz: ${web_seconds} s"
+./bin/WebRequestFuzz -max_total_time="$web_seconds" -max_len=4096 -timeout=20 -print_final_stats=1 corpus/WebRequestFuzz
