@@ -10,6 +10,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "bridge/BridgeFields.h"
 #include "bridge/BridgeOptions.h"
@@ -123,7 +124,8 @@ void ApplyReceived(const AreaImage& image, uint64_t writer, void* context) {
 void MiddlewareLog(uint32_t site, const char* text, void* context) {
   auto* r = static_cast<Receiving*>(context);
   char line[RefusalLog::kTextSize];
-  FormatBounded(line, sizeof line, "DDS: %s", text);
+  const bool malformed = std::strstr(text, "deserialization") != nullptr;
+  FormatBounded(line, sizeof line, "DDS: %s%s", malformed ? "a sample was refused (more than 512 fields, or not the bridge's type): " : "", text);
   r->refusals->Report(RefusalLog::kMiddleware, static_cast<int>(site % RefusalLog::kSlots), NowMs(), line);
 }
 
