@@ -30,6 +30,8 @@ class BridgeState {
   bool NextDue(const uint8_t* base, int64_t nowMs, AreaImage* image);
   // Marks every area due (a new peer wants everything at once).
   void SendAllNow();
+  // When NextDue last found a local field changed (0: never).
+  int64_t LastChangeMs() const { return lastChangeMs_; }
 
   struct Applied {
     int written = 0;   // fields written into the segment
@@ -50,6 +52,7 @@ class BridgeState {
   int64_t sentAtMs_[BridgeFields::kMaxAreas] = {};
   bool everSent_[BridgeFields::kMaxAreas] = {};
   int next_ = 0;
+  int64_t lastChangeMs_ = 0;
 };
 
 // Loads and stores one field of the segment in one access.

@@ -262,10 +262,10 @@ bool DdsLink::Send(const AreaImage& image, char* report, std::size_t size) {
   return true;
 }
 
-void DdsLink::Wait(int timeoutMs) {
+void DdsLink::Wait(int timeoutUs) {
   if (!IsOpen()) return;
   dds_attach_t triggered;
-  dds_waitset_wait(waitset_, &triggered, 1, DDS_MSECS(timeoutMs));
+  dds_waitset_wait(waitset_, &triggered, 1, DDS_USECS(timeoutUs));
 }
 
 int DdsLink::Receive(Receiver receive, void* context) {

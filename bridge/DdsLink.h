@@ -65,8 +65,9 @@ class DdsLink {
   // Publishes one area's sample. False, with the reason, when the
   // middleware refuses it.
   bool Send(const AreaImage& image, char* report, std::size_t size);
-  // Waits up to timeoutMs, returning as soon as a sample has arrived.
-  void Wait(int timeoutMs);
+  // Waits up to timeoutUs microseconds, returning as soon as a sample has
+  // arrived.
+  void Wait(int timeoutUs);
   // Takes every sample that arrived and hands each one to receive with its
   // writer's handle (the image is valid during the call only). Returns the
   // number handed on.

@@ -28,8 +28,11 @@ namespace {
 constexpr int kExitOk = 0;
 constexpr int kExitFailed = 1;
 constexpr int kExitBadArguments = 2;
-// The longest a local change waits before it is looked for.
-constexpr int kPollMs = 2;
+// The longest a local change waits before it is looked for: short while
+// local fields are changing, longer at rest.
+constexpr int kBusyPollUs = 250;
+constexpr int kIdlePollUs = 2000;
+constexpr int64_t kBusyForMs = 100;  // after the last local change
 
 int64_t NowMs() {
   timespec now;
@@ -227,8 +230,10 @@ int main(int argc, char** argv) {
   long samplesSent = 0;
   long samplesReceived = 0;
   long unknownTotal = 0;
+  int64_t flushedAtMs = 0;
   while (!signals.Arrived()) {
-    link.Wait(kPollMs);
+    const bool busy = state.LastChangeMs() != 0 && receiving.nowMs - state.LastChangeMs() < kBusyForMs;
+    link.Wait(busy ? kBusyPollUs : kIdlePollUs);
     receiving.nowMs = NowMs();
     samplesReceived += link.Receive(ApplyReceived, &receiving);
     PeerWriters::Change change;
@@ -242,7 +247,10 @@ int main(int argc, char** argv) {
                     unknownTotal, static_cast<int>(unknownArea));
       refusals.Report(RefusalLog::kUnknownArea, BridgeFields::kMaxAreas, receiving.nowMs, text);
     }
-    refusals.Flush(receiving.nowMs);
+    if (receiving.nowMs - flushedAtMs >= 1000) {
+      refusals.Flush(receiving.nowMs);
+      flushedAtMs = receiving.nowMs;
+    }
     if (receiving.peerChanged) {
       receiving.peerChanged = false;
       state.SendAllNow();
