@@ -113,7 +113,7 @@ TEST_F(BridgeProcessTest, RestartedSideResynchronisesAndALostPeerKeepsItsState) 
   EXPECT_TRUE(WaitFor([&] { return pair_.Output(true).find("station side is connected") != std::string::npos; },
                       5000));
 
-  // Killed outright: the loss is still seen (the writer's liveliness lapses),
+  // Killed outright: the loss is still seen (its samples stop for 3 s),
   // and the simulation's segment keeps the station's last state.
   BridgePair::Put<uint8_t>(station, kOxygenButton0, 1);
   ASSERT_TRUE(WaitFor([&] { return BridgePair::Get<uint8_t>(sim, kOxygenButton0) == 1; }, 5000));
