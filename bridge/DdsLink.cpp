@@ -77,11 +77,11 @@ bool DdsLink::ConfigText(const Settings& settings, char* out, std::size_t size) 
   if (uri != nullptr && uri[0] != '\0') ok = Append(out, size, &used, "%s,", uri);
   ok = ok && Append(out, size, &used, "%s", "<General>");
   if (settings.networkInterface != nullptr && settings.networkInterface[0] != '\0') {
-    ok = ok && Append(out, size, &used,
-                      IsIpAddress(settings.networkInterface)
-                          ? "<Interfaces><NetworkInterface address=\"%s\"/></Interfaces>"
-                          : "<Interfaces><NetworkInterface name=\"%s\"/></Interfaces>",
-                      settings.networkInterface);
+    ok = ok &&
+         Append(out, size, &used,
+                IsIpAddress(settings.networkInterface) ? "<Interfaces><NetworkInterface address=\"%s\"/></Interfaces>"
+                                                       : "<Interfaces><NetworkInterface name=\"%s\"/></Interfaces>",
+                settings.networkInterface);
   }
   if (settings.peerCount > 0) ok = ok && Append(out, size, &used, "%s", "<AllowMulticast>false</AllowMulticast>");
   ok = ok && Append(out, size, &used, "%s", "</General>");
@@ -203,8 +203,8 @@ bool DdsLink::Open(const Settings& settings, char* report, std::size_t size) {
 
 bool DdsLink::ExplainDomainFailure(const Settings& settings, int rc, char* report, std::size_t size) {
   const char* uri = std::getenv("CYCLONEDDS_URI");
-  const bool ownSettings = (settings.networkInterface != nullptr && settings.networkInterface[0] != '\0') ||
-                           settings.peerCount > 0;
+  const bool ownSettings =
+      (settings.networkInterface != nullptr && settings.networkInterface[0] != '\0') || settings.peerCount > 0;
   if (uri == nullptr || uri[0] == '\0' || !ownSettings) {
     FormatBounded(report, size, "DDS: creating the domain failed: %s", dds_strretcode(rc));
     return false;

@@ -30,7 +30,7 @@ class DdsLink {
 
   struct Settings {
     uint32_t domain = 0;
-    const char* networkInterface = "";  // address or name; "": the middleware's choice
+    const char* networkInterface = "";   // address or name; "": the middleware's choice
     const char* const* peers = nullptr;  // unicast discovery addresses; none: multicast
     int peerCount = 0;
     const char* sendTopic = kSimTopic;

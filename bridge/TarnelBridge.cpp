@@ -60,8 +60,8 @@ void ReportWriterChange(Receiving* r, const PeerWriters::Change& change) {
     case PeerWriters::Event::kConnected:
       r->peerChanged = true;
       if (change.other >= 0) {
-        std::fprintf(stderr, "tarnel-bridge: the %s side is connected: %s, taking over from the lost %s\n",
-                     r->peerSide, id, other);
+        std::fprintf(stderr, "tarnel-bridge: the %s side is connected: %s, taking over from the lost %s\n", r->peerSide,
+                     id, other);
       } else {
         std::fprintf(stderr, "tarnel-bridge: the %s side is connected: %s\n", r->peerSide, id);
       }
@@ -128,7 +128,8 @@ void MiddlewareLog(uint32_t site, const char* text, void* context) {
   auto* r = static_cast<Receiving*>(context);
   char line[RefusalLog::kTextSize];
   const bool malformed = std::strstr(text, "deserialization") != nullptr;
-  FormatBounded(line, sizeof line, "DDS: %s%s", malformed ? "a sample was refused (more than 512 fields, or not the bridge's type): " : "", text);
+  FormatBounded(line, sizeof line, "DDS: %s%s",
+                malformed ? "a sample was refused (more than 512 fields, or not the bridge's type): " : "", text);
   r->refusals->Report(RefusalLog::kMiddleware, static_cast<int>(site % RefusalLog::kSlots), NowMs(), line);
 }
 
@@ -203,8 +204,8 @@ int main(int argc, char** argv) {
   static BridgeState state(fields, options.role);
   static RefusalLog refusals(stderr);
   static DdsLink link;
-  static Receiving receiving{&state, &fields, &link, shm.GetBase(), simSide ? "station" : "simulation",
-                             settings.receiveTopic, {}, &refusals};
+  static Receiving receiving{
+      &state, &fields, &link, shm.GetBase(), simSide ? "station" : "simulation", settings.receiveTopic, {}, &refusals};
   settings.middlewareLog = MiddlewareLog;
   settings.logContext = &receiving;
   if (!link.Open(settings, report, sizeof report)) {
@@ -243,8 +244,9 @@ int main(int argc, char** argv) {
     if (unknown > 0) {
       unknownTotal += unknown;
       char text[RefusalLog::kTextSize];
-      FormatBounded(text, sizeof text, "%ld sample(s) of areas this side does not know dropped so far (the last: area %d)",
-                    unknownTotal, static_cast<int>(unknownArea));
+      FormatBounded(text, sizeof text,
+                    "%ld sample(s) of areas this side does not know dropped so far (the last: area %d)", unknownTotal,
+                    static_cast<int>(unknownArea));
       refusals.Report(RefusalLog::kUnknownArea, BridgeFields::kMaxAreas, receiving.nowMs, text);
     }
     if (receiving.nowMs - flushedAtMs >= 1000) {

@@ -40,8 +40,7 @@ TEST(BridgeHostilePeer, ASecondSideOfOneRoleIsReportedOnceAndIgnoredUntilTheFirs
   const std::string log = "/tmp/" + prefix + "bridge.log";
   process_test::ChildProcess second;
   ASSERT_TRUE(pair.StartOn(true, prefix, second, log));
-  ASSERT_TRUE(WaitFor([&] { return pair.Output(false).find("a second simulation side") != std::string::npos; },
-                      10000))
+  ASSERT_TRUE(WaitFor([&] { return pair.Output(false).find("a second simulation side") != std::string::npos; }, 10000))
       << pair.Output(false);
   // Both identities are named.
   const std::string station = pair.Output(false);
@@ -55,8 +54,7 @@ TEST(BridgeHostilePeer, ASecondSideOfOneRoleIsReportedOnceAndIgnoredUntilTheFirs
   const auto killed = std::chrono::steady_clock::now();
   pair.simBridge.Stop(SIGKILL);
   pair.SimSegment().RemoveUserFor();
-  ASSERT_TRUE(WaitFor([&] { return pair.Output(false).find("lost the simulation side") != std::string::npos; },
-                      6000));
+  ASSERT_TRUE(WaitFor([&] { return pair.Output(false).find("lost the simulation side") != std::string::npos; }, 6000));
   EXPECT_LE(std::chrono::steady_clock::now() - killed, std::chrono::milliseconds(4000));
   EXPECT_TRUE(WaitFor([&] { return BridgePair::Get<uint8_t>(pair.StationBase(), kOxygenLamp0) == 2; }, 3000));
   EXPECT_NE(pair.Output(false).find("taking over from the lost"), std::string::npos) << pair.Output(false);

@@ -40,11 +40,18 @@ class HostilePeer {
     // The bridge's type name, with no type information to compare: matched
     // by name, as a peer from another vendor may be.
     static const dds_topic_descriptor_t descriptor = {
-        hostile_wire_AreaSample_desc.m_size, hostile_wire_AreaSample_desc.m_align,
+        hostile_wire_AreaSample_desc.m_size,
+        hostile_wire_AreaSample_desc.m_align,
         hostile_wire_AreaSample_desc.m_flagset & ~uint32_t(DDS_TOPIC_XTYPES_METADATA),
-        hostile_wire_AreaSample_desc.m_nkeys, "bridge_wire::AreaSample", hostile_wire_AreaSample_desc.m_keys,
-        hostile_wire_AreaSample_desc.m_nops, hostile_wire_AreaSample_desc.m_ops, hostile_wire_AreaSample_desc.m_meta,
-        {nullptr, 0}, {nullptr, 0}, 0};
+        hostile_wire_AreaSample_desc.m_nkeys,
+        "bridge_wire::AreaSample",
+        hostile_wire_AreaSample_desc.m_keys,
+        hostile_wire_AreaSample_desc.m_nops,
+        hostile_wire_AreaSample_desc.m_ops,
+        hostile_wire_AreaSample_desc.m_meta,
+        {nullptr, 0},
+        {nullptr, 0},
+        0};
     dds_qos_t* qos = dds_create_qos();
     dds_qset_reliability(qos, DDS_RELIABILITY_RELIABLE, DDS_MSECS(100));
     dds_qset_history(qos, DDS_HISTORY_KEEP_LAST, 1);

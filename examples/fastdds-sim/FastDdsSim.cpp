@@ -17,6 +17,8 @@
 // areas, layouts and units the station runs is learnt from its samples: the
 // area id of a sample, and the rows its offsets belong to.
 #include <arpa/inet.h>
+#include <fastdds/rtps/transport/UDPv4TransportDescriptor.h>
+#include <fastrtps/utils/IPLocator.h>
 #include <signal.h>
 #include <time.h>
 
@@ -24,8 +26,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <memory>
-
 #include <fastdds/dds/domain/DomainParticipant.hpp>
 #include <fastdds/dds/domain/DomainParticipantFactory.hpp>
 #include <fastdds/dds/publisher/DataWriter.hpp>
@@ -34,8 +34,7 @@
 #include <fastdds/dds/subscriber/SampleInfo.hpp>
 #include <fastdds/dds/subscriber/Subscriber.hpp>
 #include <fastdds/dds/topic/TypeSupport.hpp>
-#include <fastdds/rtps/transport/UDPv4TransportDescriptor.h>
-#include <fastrtps/utils/IPLocator.h>
+#include <memory>
 
 #include "BridgeWire.h"
 #include "BridgeWirePubSubTypes.h"
@@ -49,7 +48,7 @@ using eprosima::fastrtps::rtps::Locator_t;
 // The interface's topic names (one per direction) and the rules' numbers.
 constexpr const char kStationTopic[] = "tarnel_station_fields";
 constexpr const char kSimTopic[] = "tarnel_simulation_fields";
-constexpr int64_t kRepeatMs = 500;    // at least once a second
+constexpr int64_t kRepeatMs = 500;  // at least once a second
 constexpr int64_t kLostAfterMs = 3000;
 constexpr uint32_t kMaxFieldsPerSample = 512;
 constexpr int kMaxInstances = 32;
@@ -302,8 +301,7 @@ int main(int argc, char** argv) {
   pqos.name("tarnel-fastdds-sim");
   // A lost participant is noticed in 3 s, though loss is judged by samples.
   pqos.wire_protocol().builtin.discovery_config.leaseDuration = eprosima::fastrtps::Duration_t(3, 0);
-  pqos.wire_protocol().builtin.discovery_config.leaseDuration_announcementperiod =
-      eprosima::fastrtps::Duration_t(1, 0);
+  pqos.wire_protocol().builtin.discovery_config.leaseDuration_announcementperiod = eprosima::fastrtps::Duration_t(1, 0);
   if (peerCount > 0) {
     // Unicast discovery: the peers' well-known ports, on their interfaces.
     auto udp = std::make_shared<eprosima::fastdds::rtps::UDPv4TransportDescriptor>();
@@ -352,11 +350,10 @@ int main(int argc, char** argv) {
   wqos.liveliness().kind = AUTOMATIC_LIVELINESS_QOS;
   wqos.liveliness().lease_duration = eprosima::fastrtps::Duration_t(1, 0);
   wqos.liveliness().announcement_period = eprosima::fastrtps::Duration_t(0, 500000000);
-  DataReader* reader = stationTopic != nullptr && subscriber != nullptr
-                           ? subscriber->create_datareader(stationTopic, rqos)
-                           : nullptr;
-  DataWriter* writer = simTopic != nullptr && publisher != nullptr ? publisher->create_datawriter(simTopic, wqos)
-                                                                    : nullptr;
+  DataReader* reader =
+      stationTopic != nullptr && subscriber != nullptr ? subscriber->create_datareader(stationTopic, rqos) : nullptr;
+  DataWriter* writer =
+      simTopic != nullptr && publisher != nullptr ? publisher->create_datawriter(simTopic, wqos) : nullptr;
   if (reader == nullptr || writer == nullptr) {
     std::fprintf(stderr, "fastdds-sim: creating the reader or writer failed\n");
     return 1;

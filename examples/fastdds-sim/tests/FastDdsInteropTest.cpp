@@ -129,8 +129,8 @@ TEST_F(FastDdsInterop, BothDirectionsLateJoinersAndLossesCross) {
   ASSERT_TRUE(WaitFor([&] { return pair_.Output(false).find("announces") != std::string::npos; }, 10000));
   start = Clock::now();
   EXPECT_TRUE(WaitFor([&] { return station[kLowerLamp3] == 1; }, 1000 + kSlackMs)) << pair_.Output(false);
-  EXPECT_TRUE(WaitFor([&] { return pair_.Output(false).find("simulation side is connected") != std::string::npos; },
-                      2000));
+  EXPECT_TRUE(
+      WaitFor([&] { return pair_.Output(false).find("simulation side is connected") != std::string::npos; }, 2000));
 
   // The simulation is killed: the bridge reports it within 4 s.
   ASSERT_TRUE(SimSays("station side is connected", 3000, SimOutput().find("lost the station side")));
