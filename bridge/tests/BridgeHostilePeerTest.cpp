@@ -68,14 +68,14 @@ TEST(BridgeHostilePeer, FloodsOfUnknownAreasAndOversizedSamplesAreReportedOnce) 
   ASSERT_TRUE(pair.SegmentsValid());
   ASSERT_TRUE(pair.Start(false));
   bridge_test::HostilePeer peer;
-  ASSERT_TRUE(peer.Open(pair.Domain(), DdsLink::kSimTopic));
+  ASSERT_TRUE(peer.Open(pair.Domain(), DdsLink::kSimTopic, true));
   ASSERT_TRUE(peer.WaitMatched(15000)) << pair.Output(false);
   const int32_t oxygen = FindPanelFacts("oxygen")->id;
   for (int i = 0; i < 2000; i++) {
     ASSERT_TRUE(peer.Write(oxygen, 513, kOxygenLamp0, 3));
     ASSERT_TRUE(peer.Write(100000 + i, 1, kOxygenLamp0, 3, true));
   }
-  // A sample within the rules still lands.
+  // A sample within the rules still lands (in the second encoding).
   ASSERT_TRUE(peer.Write(oxygen, 1, kOxygenLamp0, 1));
   EXPECT_TRUE(WaitFor([&] { return BridgePair::Get<uint8_t>(pair.StationBase(), kOxygenLamp0) == 1; }, 10000))
       << pair.Output(false);

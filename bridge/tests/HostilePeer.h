@@ -25,7 +25,9 @@ class HostilePeer {
   HostilePeer(const HostilePeer&) = delete;
   HostilePeer& operator=(const HostilePeer&) = delete;
 
-  bool Open(uint32_t domain, const char* topic) {
+  // xcdr2: write the second version of the encoding (the bridge writes the
+  // first, and reads both).
+  bool Open(uint32_t domain, const char* topic, bool xcdr2 = false) {
     const char* peers[] = {"127.0.0.1"};
     DdsLink::Settings settings;
     settings.domain = domain;
@@ -56,6 +58,9 @@ class HostilePeer {
     dds_qset_reliability(qos, DDS_RELIABILITY_RELIABLE, DDS_MSECS(100));
     dds_qset_history(qos, DDS_HISTORY_KEEP_LAST, 1);
     dds_qset_durability(qos, DDS_DURABILITY_TRANSIENT_LOCAL);  // as the bridge's reader asks
+    const dds_data_representation_id_t representation =
+        xcdr2 ? DDS_DATA_REPRESENTATION_XCDR2 : DDS_DATA_REPRESENTATION_XCDR1;
+    dds_qset_data_representation(qos, 1, &representation);
     const dds_entity_t t = dds_create_topic(participant_, &descriptor, topic, qos, nullptr);
     writer_ = t < 0 ? t : dds_create_writer(participant_, t, qos, nullptr);
     dds_delete_qos(qos);
