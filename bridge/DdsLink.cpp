@@ -196,8 +196,12 @@ bool DdsLink::Open(const Settings& settings, char* report, std::size_t size) {
   readCondition_ = dds_create_readcondition(reader_, DDS_ANY_STATE);
   if (waitset_ < 0) return fail("creating the wait set", waitset_);
   if (readCondition_ < 0) return fail("creating the read condition", readCondition_);
-  const dds_return_t rc = dds_waitset_attach(waitset_, readCondition_, 0);
+  dds_return_t rc = dds_waitset_attach(waitset_, readCondition_, 0);
   if (rc < 0) return fail("attaching the read condition", rc);
+  // A reader that matches wakes the loop too (see ReaderMatched).
+  rc = dds_set_status_mask(writer_, DDS_PUBLICATION_MATCHED_STATUS);
+  if (rc >= 0) rc = dds_waitset_attach(waitset_, writer_, 1);
+  if (rc < 0) return fail("watching the writer's matches", rc);
   return true;
 }
 
@@ -293,6 +297,12 @@ int DdsLink::Receive(Receiver receive, void* context) {
     if (n < kTakeBatch) break;
   }
   return handed;
+}
+
+bool DdsLink::ReaderMatched() {
+  if (!IsOpen()) return false;
+  dds_publication_matched_status_t status;
+  return dds_get_publication_matched_status(writer_, &status) == 0 && status.total_count_change > 0;
 }
 
 void DdsLink::DescribeWriter(uint64_t writer, char* out, std::size_t size) const {

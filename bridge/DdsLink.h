@@ -73,6 +73,10 @@ class DdsLink {
   // number handed on.
   using Receiver = void (*)(const AreaImage& image, uint64_t writer, void* context);
   int Receive(Receiver receive, void* context);
+  // Whether a reader of the other side matched this side's writer since the
+  // last call (it is then sent everything at once, not only what its
+  // middleware fetches from the writer's history).
+  bool ReaderMatched();
   // Describes a writer Receive named: its announcement when it made one, and
   // its network identity.
   void DescribeWriter(uint64_t writer, char* out, std::size_t size) const;

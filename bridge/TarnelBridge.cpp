@@ -253,7 +253,7 @@ int main(int argc, char** argv) {
       refusals.Flush(receiving.nowMs);
       flushedAtMs = receiving.nowMs;
     }
-    if (receiving.peerChanged) {
+    if (link.ReaderMatched() || receiving.peerChanged) {
       receiving.peerChanged = false;
       state.SendAllNow();
     }
