@@ -26,16 +26,17 @@ bool BridgeState::NextDue(const uint8_t* base, int64_t nowMs, AreaImage* image) 
     const std::span<const BridgeField> list = fields_.Fields(a, local_);
     if (list.empty()) continue;
     const auto first = static_cast<uint32_t>(list.data() - fields_.Data());
-    bool due = !everSent_[a] || nowMs - sentAtMs_[a] >= kRepeatMs;
+    bool changed = false;
     image->area = fields_.AreaAt(a).id;
     image->count = 0;
     for (const BridgeField& f : list) {
       const uint32_t bits = LoadFieldBits(base, f);
       const uint32_t index = first + image->count;
-      due = due || bits != sent_[index];
+      changed = changed || bits != sent_[index];
       image->fields[image->count++] = FieldBits{f.offset, bits};
     }
-    if (!due) continue;
+    if (changed && everSent_[a]) lastChangeMs_ = nowMs;
+    if (!changed && everSent_[a] && nowMs - sentAtMs_[a] < kRepeatMs) continue;
     for (uint32_t i = 0; i < image->count; i++) sent_[first + i] = image->fields[i].bits;
     everSent_[a] = true;
     sentAtMs_[a] = nowMs;

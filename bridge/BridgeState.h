@@ -3,8 +3,10 @@
 // fields received from the other side.
 //
 // Sending: an area is due when one of its local fields (those whose writer is
-// on this side) changed since it was last sent, when it was never sent, or a
-// second after it was last sent. Each field is read in one access.
+// on this side) changed since it was last sent, when it was never sent, or
+// half a second after it was last sent (the interface asks for at least once
+// a second; half lets a late joiner whose middleware missed the history have
+// the state within a second). Each field is read in one access.
 //
 // Receiving: the sample comes from the network and is checked field by field:
 // only fields this side declares for that area with the other side as writer
@@ -19,7 +21,7 @@
 
 class BridgeState {
  public:
-  static constexpr int64_t kRepeatMs = 1000;
+  static constexpr int64_t kRepeatMs = 500;
 
   // local: the writer on this side (kSimulation for the simulation's side).
   BridgeState(const BridgeFields& fields, FieldWriter local);
@@ -30,6 +32,8 @@ class BridgeState {
   bool NextDue(const uint8_t* base, int64_t nowMs, AreaImage* image);
   // Marks every area due (a new peer wants everything at once).
   void SendAllNow();
+  // When NextDue last found a local field changed (0: never).
+  int64_t LastChangeMs() const { return lastChangeMs_; }
 
   struct Applied {
     int written = 0;   // fields written into the segment
@@ -50,6 +54,7 @@ class BridgeState {
   int64_t sentAtMs_[BridgeFields::kMaxAreas] = {};
   bool everSent_[BridgeFields::kMaxAreas] = {};
   int next_ = 0;
+  int64_t lastChangeMs_ = 0;
 };
 
 // Loads and stores one field of the segment in one access.

@@ -1,8 +1,9 @@
 // Measures two tarnel-bridge processes on loopback, each on its own segment:
 // the latency from a write in one segment to the value in the other (both
 // directions, at random moments), the samples per second the pair carries
-// while every area changes continuously, and the bridges' CPU use at rest.
-// Prints name=value lines.
+// while every area changes continuously, the bridges' CPU use at rest, and
+// one bridge's resident memory before and after a flood of samples with
+// distinct unknown area keys. Prints name=value lines.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -14,6 +15,7 @@
 
 #include "bridge/BridgeFields.h"
 #include "bridge/tests/BridgePair.h"
+#include "bridge/tests/HostilePeer.h"
 
 namespace {
 
@@ -23,6 +25,7 @@ using Clock = std::chrono::steady_clock;
 constexpr int kRoundTrips = 1000;
 constexpr int kLoadSeconds = 3;
 constexpr int kIdleSeconds = 2;
+constexpr int kFloodKeys = 100000;
 
 double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
 
@@ -42,6 +45,20 @@ double CpuSeconds(pid_t pid) {
     return 0.0;
   }
   return double(utime + stime) / double(sysconf(_SC_CLK_TCK));
+}
+
+// Resident memory of a process in kB, from /proc.
+long RssKb(pid_t pid) {
+  const std::string path = "/proc/" + std::to_string(pid) + "/status";
+  std::FILE* f = std::fopen(path.c_str(), "r");
+  if (f == nullptr) return 0;
+  char line[256];
+  long kb = 0;
+  while (std::fgets(line, sizeof line, f) != nullptr) {
+    if (std::sscanf(line, "VmRSS: %ld", &kb) == 1) break;
+  }
+  std::fclose(f);
+  return kb;
 }
 
 long Received(const std::string& output) {
@@ -136,6 +153,35 @@ int main() {
     pair.stationBridge.Stop(SIGTERM);
     const long received = Received(pair.Output(true)) + Received(pair.Output(false));
     std::printf("bridge_samples_per_s=%.0f\n", double(received) / seconds);
+  }
+  std::fflush(stdout);
+
+  // Key flood: a participant writes samples of distinct unknown areas to a
+  // station-side bridge and keeps them registered (as an attacker would, at
+  // the cost of its own memory); the bridge's memory must stay flat.
+  {
+    BridgePair pair;
+    if (!pair.SegmentsValid() || !pair.Start(false)) return 1;
+    bridge_test::HostilePeer peer;
+    if (!peer.Open(pair.Domain(), DdsLink::kSimTopic) || !peer.WaitMatched(20000)) {
+      std::fprintf(stderr, "bridge_bench: the flooding peer did not match\n%s", pair.Output(false).c_str());
+      return 1;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    const long before = RssKb(pair.stationBridge.Pid());
+    const Clock::time_point start = Clock::now();
+    for (int i = 0; i < kFloodKeys; i++) {
+      if (!peer.Write(1000000 + i, 1, 0, 0)) {
+        std::fprintf(stderr, "bridge_bench: the flooding peer could not write\n");
+        return 1;
+      }
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(1000));
+    const long after = RssKb(pair.stationBridge.Pid());
+    std::printf("bridge_flood_keys=%d\n", kFloodKeys);
+    std::printf("bridge_flood_seconds=%.1f\n", std::chrono::duration<double>(Clock::now() - start).count());
+    std::printf("bridge_rss_before_flood_kb=%ld\n", before);
+    std::printf("bridge_rss_after_flood_kb=%ld\n", after);
   }
   return 0;
 }

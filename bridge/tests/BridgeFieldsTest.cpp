@@ -12,6 +12,7 @@
 #include "bridge/BridgeOptions.h"
 #include "bridge/BridgeState.h"
 #include "bridge/DdsLink.h"
+#include "bridge/RefusalLog.h"
 #include "panels/PanelCatalogue.h"
 #include "panels/PanelRows.h"
 
@@ -214,6 +215,33 @@ TEST(DdsLinkConfigTest, InterfaceAndPeersComeAfterTheEnvironmentsConfiguration) 
                "file:///etc/dds.xml,<General><Interfaces><NetworkInterface name=\"eth1\"/></Interfaces></General>");
   EXPECT_FALSE(DdsLink::ConfigText(settings, text, 40));
   ::unsetenv("CYCLONEDDS_URI");
+}
+
+}  // namespace
+
+namespace {
+
+TEST(RefusalLogTest, EachKindIsPrintedOncePerAreaAndMinuteWithTheCountHeldBack) {
+  std::FILE* out = std::tmpfile();
+  ASSERT_NE(out, nullptr);
+  RefusalLog log(out);
+  for (int i = 0; i < 18000; i++) log.Report(RefusalLog::kUndeclaredFields, 3, i / 100, "area 3");
+  log.Report(RefusalLog::kUndeclaredFields, 4, 10, "area 4");
+  log.Report(RefusalLog::kUnknownArea, 3, 10, "another kind");
+  EXPECT_EQ(log.Printed(), 3);
+  log.Flush(RefusalLog::kIntervalMs - 1);  // the minute is not over
+  EXPECT_EQ(log.Printed(), 3);
+  log.Flush(RefusalLog::kIntervalMs);
+  EXPECT_EQ(log.Printed(), 4);
+  log.Report(RefusalLog::kUndeclaredFields, 3, RefusalLog::kIntervalMs + 1, "area 3");  // within the next minute
+  log.Report(RefusalLog::kUndeclaredFields, 3, 2 * RefusalLog::kIntervalMs, "area 3 again");
+  EXPECT_EQ(log.Printed(), 5);
+  char text[4096] = {};
+  std::rewind(out);
+  text[std::fread(text, 1, sizeof text - 1, out)] = '\0';
+  std::fclose(out);
+  EXPECT_NE(std::strstr(text, "17999 more in the last minute like: area 3"), nullptr) << text;
+  EXPECT_NE(std::strstr(text, "area 3 again (1 more like it since the last report)"), nullptr) << text;
 }
 
 }  // namespace

@@ -70,6 +70,14 @@ class BridgePair {
     return (simSide ? simBridge : stationBridge).Start(args, {prefix}, Log(simSide));
   }
   bool StartBoth() { return Start(true) && Start(false); }
+  // Starts a bridge of one side on the segment under prefix, logging to log.
+  bool StartOn(bool simSide, const std::string& prefix, process_test::ChildProcess& process, const std::string& log) {
+    return process.Start({process_test::BinPath("tarnel-bridge"), "--role", simSide ? "sim" : "station", "--domain",
+                          std::to_string(domain_), "--interface", "127.0.0.1", "--peer", "127.0.0.1"},
+                         {"TARNEL_SHM_PREFIX=" + prefix}, log);
+  }
+  uint32_t Domain() const { return domain_; }
+  GenericSimShm& SimSegment() { return *sim_; }
 
   // What a bridge wrote on stdout and stderr so far.
   std::string Output(bool simSide, bool another = false) const {

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <fstream>
+#include <iterator>
 
 #include "bridge/tests/BridgePair.h"
 #include "panels/A330_Oxygen.h"
@@ -111,7 +113,7 @@ TEST_F(BridgeProcessTest, RestartedSideResynchronisesAndALostPeerKeepsItsState) 
   EXPECT_TRUE(WaitFor([&] { return pair_.Output(true).find("station side is connected") != std::string::npos; },
                       5000));
 
-  // Killed outright: the loss is still seen (the writer's liveliness lapses),
+  // Killed outright: the loss is still seen (its samples stop for 3 s),
   // and the simulation's segment keeps the station's last state.
   BridgePair::Put<uint8_t>(station, kOxygenButton0, 1);
   ASSERT_TRUE(WaitFor([&] { return BridgePair::Get<uint8_t>(sim, kOxygenButton0) == 1; }, 5000));
@@ -154,6 +156,36 @@ TEST(BridgeProgramTest, RefusesBadArgumentsAndASecondWriterOfTheSameFields) {
   EXPECT_NE(pair.Output(true, true).find("already writes the station's fields"), std::string::npos)
       << pair.Output(true, true);
   EXPECT_TRUE(pair.simBridge.Running());
+}
+
+TEST(BridgeProgramTest, SetUpMistakesAreNamedAtStart) {
+  struct Case {
+    const char* peer;
+    const char* uri;  // CYCLONEDDS_URI
+    int exitCode;
+    const char* says;
+  };
+  const Case cases[] = {
+      {"no-such-host.invalid", "", 2, "--peer no-such-host.invalid: the name does not resolve"},
+      {"127.0.0.1", "<General><Interfaces><NetworkInterface address=\"127.0.0.1\"/></Interfaces></General>", 1,
+       "--interface 127.0.0.1 conflicts with the network interface CYCLONEDDS_URI sets"},
+  };
+  test_support::UseUniqueShmPrefix();
+  GenericSimShm segment;
+  ASSERT_TRUE(segment.IsValid());
+  const std::string log = std::string("/tmp/") + std::getenv("TARNEL_SHM_PREFIX") + "setup.log";
+  for (const Case& c : cases) {
+    process_test::ChildProcess bridge;
+    ASSERT_TRUE(bridge.Start({process_test::BinPath("tarnel-bridge"), "--role", "station", "--domain", "231",
+                              "--interface", "127.0.0.1", "--peer", c.peer},
+                             {std::string("CYCLONEDDS_URI=") + c.uri}, log));
+    ASSERT_TRUE(bridge.WaitExit(10000)) << c.says;
+    EXPECT_EQ(bridge.ExitCode(), c.exitCode) << c.says;
+    std::ifstream in(log);
+    const std::string out((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_NE(out.find(c.says), std::string::npos) << out;
+  }
+  std::remove(log.c_str());
 }
 
 }  // namespace
