@@ -407,6 +407,16 @@ void DrawSurface::BeginPass() {
   passDirect_ = false;
 }
 
+void DrawSurface::BeginSegment(int key) {
+  if (log_ != nullptr && inPass_ && !passDirect_) {
+    log_->BeginSegment(key);
+  }
+}
+
+bool DrawSurface::RepeatSegment(int key) {
+  return log_ != nullptr && inPass_ && !passDirect_ && log_->RepeatSegment(key);
+}
+
 void DrawSurface::BreakPass() {
   if (log_ == nullptr) {
     return;

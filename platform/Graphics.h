@@ -119,6 +119,12 @@ class DrawSurface {
   void SetPassLog(PassLog* log) { log_ = log; }
   void BeginPass();
   void EndPass();
+  // Inside a pass: what is drawn next belongs to the part with this key (a
+  // panel). RepeatSegment records the part's copies of the previous pass
+  // again instead of drawing it, for a part known to draw the same; false
+  // when that is not possible (the caller then draws the part).
+  void BeginSegment(int key);
+  bool RepeatSegment(int key);
 
   // Keeps a copy of the picture as it is now (the panel picture without its
   // controls), for RestoreBackground. False when there is no memory for it.

@@ -24,7 +24,7 @@ RevisionLines gRevisions("%Z% TarnelApp QX_P_0077_02 TarnelApp.cpp $Revision: 1.
 
 void PrintHelp() {
   std::printf(
-      "Usage: tarnel [--ini PATH] [--autostart] [--inspect] [--stats]\n"
+      "Usage: tarnel [--ini PATH] [--autostart] [--inspect] [--stats] [--literal-rotation]\n"
       "              [--fullscreen] [--display N] [--scale F] [--geometry WxH+X+Y]\n"
       "The overhead-panel station. Shows the overhead panel picture and exchanges\n"
       "control positions, lamps and displays with the simulation through shared memory.\n"
@@ -41,6 +41,8 @@ void PrintHelp() {
       "  --autostart  start the real-time loop at once, without the first click\n"
       "  --inspect    start in inspect mode (F2 toggles it): the status line names\n"
       "               the control under the pointer and the fields it writes and reads\n"
+      "  --literal-rotation  update the panels in rotation only: a lamp or display the\n"
+      "               simulation changes shows at its panel's turn, not at the next iteration\n"
       "  --help       show this text\n"
       "  --version    show the version\n"
       "\n"
@@ -70,6 +72,7 @@ int CTarnelApp::Run(int argc, char** argv) {
   bool stats = false;
   bool autostart = false;
   bool inspect = false;
+  bool literalRotation = false;
   platform::WindowPlacement placement;
   for (int i = 1; i < argc; i++) {
     if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
@@ -90,6 +93,10 @@ int CTarnelApp::Run(int argc, char** argv) {
     }
     if (std::strcmp(argv[i], "--inspect") == 0) {
       inspect = true;
+      continue;
+    }
+    if (std::strcmp(argv[i], "--literal-rotation") == 0) {
+      literalRotation = true;
       continue;
     }
     if (std::strcmp(argv[i], "--ini") == 0 && i + 1 < argc) {
@@ -171,6 +178,7 @@ int CTarnelApp::Run(int argc, char** argv) {
     dialog.SetIniFile(iniFile);
     dialog.SetAutostart(autostart);
     dialog.SetInspect(inspect);
+    dialog.SetLiteralRotation(literalRotation);
     dialog.OnInitDialog(&window);
     if (dialog.InitialisationFailed()) {
       std::fprintf(stderr, "tarnel: start-up failed: %s\n", dialog.GetMessageText());

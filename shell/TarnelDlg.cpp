@@ -237,6 +237,8 @@ bool CTarnelDlg::LoadPicture(const char* file) {
   if (!pictureLoaded_) {
     return false;
   }
+  // A new picture: every panel is drawn on it again.
+  cockpit_.MarkAllForDrawing();
   pictureWidth_ = surface_.Width();
   pictureHeight_ = surface_.Height();
   return true;
@@ -497,11 +499,15 @@ void CTarnelDlg::PaintPicture() {
     presentWhole_ = true;
     return;
   }
-  // The panels draw every control; the surface writes only where the
-  // picture changes, and lists where.
-  surface_.BeginPass();
-  cockpit_.DrawVisible(surface_);
-  surface_.EndPass();
+  // The panels draw their controls, each panel only when something may have
+  // changed its picture; the surface writes only where the picture changes,
+  // and lists where. The panel under the pointer is always drawn.
+  cockpit_.SetPanelUnderPointer(cockpit_.FindPanelAt(scrollX_ + mouse_.x, scrollY_ + mouse_.y));
+  if (cockpit_.NeedsDrawing()) {
+    surface_.BeginPass();
+    cockpit_.DrawVisible(surface_);
+    surface_.EndPass();
+  }
   if (window_ == nullptr) {
     damage_.Clear();
     return;

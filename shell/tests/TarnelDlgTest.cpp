@@ -10,6 +10,7 @@
 #include <fstream>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "banner/BannerRecord.h"
 #include "config/IniRead.h"
@@ -557,5 +558,82 @@ TEST_F(TarnelDlgTest, FingerDragScrollsAndATapLatchesAnOxygenButton) {
   platform::StopVideo();
 }
 
-}  // namespace
+// The whole picture in view: a lamp byte written between two iterations
+// shows in the pixels the next iteration presents (a lamp under a closed
+// cover never shows). With the literal rotation it shows exactly at its
+// panel's rotation pass, and not before.
+TEST_F(TarnelDlgTest, ALampWrittenShowsAtTheNextIterationOrAtItsRotationPass) {
+  platform::MemoryWindow shown;
+  ASSERT_TRUE(shown.Create(1900, 1350));
+  dialog_->SetIniFile(WriteIni(picture_).c_str());
+  dialog_->OnInitDialog(&shown);
+  ASSERT_FALSE(dialog_->InitialisationFailed()) << dialog_->GetMessageText();
+  dialog_->SetWholePictureInView(true);
+  dialog_->ReadWindowRect();
+  Iterate(45);
+  CockpitManager& cockpit = dialog_->GetCockpitManager();
+  struct Lamp {
+    int32_t panel;
+    uint32_t offset;
+    platform::Rect rect;
+  };
+  std::vector<Lamp> lamps;
+  for (int32_t id = 0; id < CockpitManager::kPanelCount; id++) {
+    const auto* panel = dynamic_cast<const SubPanel*>(cockpit.GetPanel(id));
+    for (size_t i = 0; panel != nullptr && i < panel->Tables().buttons.size(); i++) {
+      const BlockField lamp = panel->Tables().buttons[i].upperLamp;
+      if (lamp != kNoField) {
+        lamps.push_back({id, panel->InputBlock().Offset() + uint32_t(lamp),
+                         panel->RowRect(RowRef{RowKind::kButton, int16_t(i)})});
+      }
+    }
+  }
+  ASSERT_GT(lamps.size(), 40u);
+  auto pixels = [&](const Lamp& lamp) {
+    std::vector<uint32_t> p;
+    const int dx = dialog_->GetViewOriginX() - dialog_->GetScrollX();
+    const int dy = dialog_->GetViewOriginY() - dialog_->GetScrollY();
+    for (int y = lamp.rect.top; y < lamp.rect.bottom; y++) {
+      for (int x = lamp.rect.left; x < lamp.rect.right; x++) p.push_back(shown.Client().PixelAt(x + dx, y + dy));
+    }
+    return p;
+  };
+  const int cycle = cockpit.GetVisibleCount() + 1;
+  EXPECT_EQ(21, cockpit.GetVisibleCount());
+  int shownNext = 0;
+  std::vector<size_t> visibleLamps;
+  for (size_t l = 0; l < lamps.size(); l++) {
+    const std::vector<uint32_t> before = pixels(lamps[l]);
+    Base()[lamps[l].offset] = 1;
+    Iterate(1);
+    if (pixels(lamps[l]) != before) {
+      shownNext++;
+      visibleLamps.push_back(l);
+    } else {
+      Iterate(cycle);
+      EXPECT_TRUE(before == pixels(lamps[l])) << "lamp " << l << " showed late";
+    }
+    Base()[lamps[l].offset] = 0;
+    Iterate(2);
+  }
+  EXPECT_GT(shownNext, int(lamps.size()) * 9 / 10);
 
+  dialog_->SetLiteralRotation(true);
+  for (size_t n = 0; n < visibleLamps.size(); n += 7) {
+    const Lamp& lamp = lamps[visibleLamps[n]];
+    const std::vector<uint32_t> before = pixels(lamp);
+    Base()[lamp.offset] = 1;
+    bool passed = false;
+    for (int k = 0; k <= cycle && !passed; k++) {
+      passed = cockpit.GetVisibleId(cockpit.GetRotationPosition()) == lamp.panel;
+      Iterate(1);
+      EXPECT_EQ(passed, pixels(lamp) != before) << "lamp " << visibleLamps[n] << " after " << k + 1 << " iterations";
+    }
+    EXPECT_TRUE(passed);
+    Base()[lamp.offset] = 0;
+    Iterate(cycle + 2);
+  }
+  dialog_->OnClose();
+}
+
+}  // namespace
