@@ -40,7 +40,6 @@ PanelManager::~PanelManager() = default;
 
 void PanelManager::DrawVisible(platform::DrawSurface& surface) {
   bool inThisPaint[kMaxPanels] = {};
-  int32_t drawnCount = 0;
   for (int32_t i = 0; i < visibleCount_ && i < kMaxPanels; i++) {
     const int32_t id = visible_[i];
     if (id < 0 || id >= kMaxPanels) {
@@ -61,14 +60,12 @@ void PanelManager::DrawVisible(platform::DrawSurface& surface) {
       if (drawsDue_[id] > 0) {
         drawsDue_[id]--;
       }
-      drawnCount++;
     }
     inThisPaint[id] = true;
   }
   for (int32_t id = 0; id < kMaxPanels; id++) {
     inLastPaint_[id] = inThisPaint[id];
   }
-  lastDrawnCount_ = drawnCount;
 }
 
 bool PanelManager::NeedsDrawing() const {

@@ -73,8 +73,7 @@ class PanelManager : public Qx_ErrorReport {
   bool IsWholePictureInView() const { return wholePicture_; }
   // Passes given for changed fields since construction.
   int64_t GetChangePassCount() const { return changePassCount_; }
-  // Panels drawn by the last DrawVisible.
-  int32_t GetLastDrawnCount() const { return lastDrawnCount_; }
+
   // Updates the panel under the pointer (picture coordinates).
   void HandleMouse(int32_t x, int32_t y);
   // The lowest id from 1 whose rectangle contains the point, edges included;
@@ -117,5 +116,4 @@ class PanelManager : public Qx_ErrorReport {
   uint8_t drawsDue_[kMaxPanels] = {};
   bool inLastPaint_[kMaxPanels] = {};
   int32_t pointerPanel_ = -1;
-  int32_t lastDrawnCount_ = 0;
 };
