@@ -45,8 +45,8 @@ void PanelManager::DrawVisible(platform::DrawSurface& surface) {
     if (id < 0 || id >= kMaxPanels) {
       continue;
     }
-    // A panel coming into the paint, or under the pointer, counts as changed.
-    if (!inLastPaint_[id] || id == pointerPanel_) {
+    // A panel coming into the paint counts as changed.
+    if (!inLastPaint_[id]) {
       drawsDue_[id] = kSettleDraws;
     }
     const bool draw = !skipUntouched_ || drawsDue_[id] > 0 || !surface.RepeatSegment(id);
@@ -78,7 +78,7 @@ bool PanelManager::NeedsDrawing() const {
     if (id < 0 || id >= kMaxPanels) {
       continue;
     }
-    if (drawsDue_[id] > 0 || id == pointerPanel_ || !inLastPaint_[id]) {
+    if (drawsDue_[id] > 0 || !inLastPaint_[id]) {
       return true;
     }
     visible++;
@@ -95,6 +95,17 @@ void PanelManager::MarkForDrawing(int32_t id) {
   if (id >= 0 && id < kMaxPanels) {
     drawsDue_[id] = kSettleDraws;
   }
+}
+
+void PanelManager::SetPointer(int32_t x, int32_t y, int32_t panel) {
+  if (x == pointerX_ && y == pointerY_ && panel == pointerPanel_) {
+    return;
+  }
+  MarkForDrawing(pointerPanel_);
+  MarkForDrawing(panel);
+  pointerX_ = x;
+  pointerY_ = y;
+  pointerPanel_ = panel;
 }
 
 void PanelManager::MarkAllForDrawing() {

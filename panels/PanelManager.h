@@ -3,6 +3,7 @@
 // virtual operations that CockpitManager implements.
 #pragma once
 
+#include <climits>
 #include <cstdint>
 
 #include "common/Qx_ErrorReport.h"
@@ -37,7 +38,7 @@ class PanelManager : public Qx_ErrorReport {
 
   // Draws every visible panel, in list order, within one drawing pass of
   // the surface. While skipping is on, a panel with nothing that may change
-  // its picture since its last draw (no pass, not under the pointer, drawn
+  // its picture since its last draw (no pass, no pointer move over it, drawn
   // at the last paint) is not drawn: the copies it made last time are
   // recorded again in their place, and its pixels stay.
   virtual void DrawVisible(platform::DrawSurface& surface);
@@ -49,8 +50,11 @@ class PanelManager : public Qx_ErrorReport {
   void MarkAllForDrawing();
   // Off: every visible panel is drawn on every paint (the default is on).
   void SetSkipUntouched(bool skip) { skipUntouched_ = skip; }
-  // The panel under the pointer is drawn on every paint (-1: none).
-  void SetPanelUnderPointer(int32_t id) { pointerPanel_ = id; }
+  // Where the pointer is (picture coordinates) and the panel under it (-1:
+  // none). When either changed since the last call, the panel it left and
+  // the one it is over are drawn at the next paints; a pointer at rest
+  // changes nothing.
+  void SetPointer(int32_t x, int32_t y, int32_t panel);
   virtual void UpdatePanel(int32_t id);
   virtual void DrawPanel(int32_t id, platform::DrawSurface& surface);
   virtual void ResetAll();
@@ -111,9 +115,11 @@ class PanelManager : public Qx_ErrorReport {
   bool wholePicture_ = false;
   int64_t changePassCount_ = 0;
   // Drawing: paints still due per id, whether each id was drawn (or its
-  // copies recorded again) at the last paint, the pointer's panel.
+  // copies recorded again) at the last paint, the pointer and its panel.
   bool skipUntouched_ = true;
   uint8_t drawsDue_[kMaxPanels] = {};
   bool inLastPaint_[kMaxPanels] = {};
   int32_t pointerPanel_ = -1;
+  int32_t pointerX_ = INT32_MIN;
+  int32_t pointerY_ = INT32_MIN;
 };

@@ -501,8 +501,10 @@ void CTarnelDlg::PaintPicture() {
   }
   // The panels draw their controls, each panel only when something may have
   // changed its picture; the surface writes only where the picture changes,
-  // and lists where. The panel under the pointer is always drawn.
-  cockpit_.SetPanelUnderPointer(cockpit_.FindPanelAt(scrollX_ + mouse_.x, scrollY_ + mouse_.y));
+  // and lists where. A pointer that moved has its panel drawn.
+  const int pointerX = scrollX_ + mouse_.x;
+  const int pointerY = scrollY_ + mouse_.y;
+  cockpit_.SetPointer(pointerX, pointerY, cockpit_.FindPanelAt(pointerX, pointerY));
   if (cockpit_.NeedsDrawing()) {
     surface_.BeginPass();
     cockpit_.DrawVisible(surface_);

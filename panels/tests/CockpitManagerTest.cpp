@@ -361,10 +361,12 @@ TEST(PanelManagerTest, ChangePassesFollowTheRotationStepAndOnlyTouchedPanelsAreD
   manager.MarkForDrawing(2);
   EXPECT_EQ(manager.Drawn(surface), (std::vector<int32_t>{2}));
   EXPECT_EQ(manager.Drawn(surface), (std::vector<int32_t>{2}));
-  manager.SetPanelUnderPointer(3);
-  for (int i = 0; i < 3; i++) EXPECT_EQ(manager.Drawn(surface), (std::vector<int32_t>{3}));
-  manager.SetPanelUnderPointer(-1);
-  EXPECT_EQ(manager.Drawn(surface), (std::vector<int32_t>{3}));
+  // The pointer moving over 3, resting there, then moving to 1.
+  for (int x : {310, 320, 320, 320, 150}) {
+    manager.SetPointer(x, 150, x / 100);
+    manager.Drawn(surface);
+  }
+  EXPECT_EQ(manager.Drawn(surface), (std::vector<int32_t>{1, 3}));
   EXPECT_TRUE(manager.Drawn(surface).empty());
   // Drawing outside a pass leaves no copies to record again: all are drawn.
   surface.FillRect(platform::Rect{0, 0, 4, 4}, 1, 2, 3);
