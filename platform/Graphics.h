@@ -33,11 +33,11 @@ Rect PlacedRect(int x, int y, int width, int height);
 
 // The rectangles of a picture that changed since the list was last cleared.
 // Fixed capacity, nothing allocated: a rectangle that overlaps or touches one
-// already listed is merged with it, and when the list is full everything
-// becomes one rectangle around it all.
+// already listed is merged with it, and when the list is full it is merged
+// with the listed one that grows least by it.
 class DamageList {
  public:
-  static constexpr int kCapacity = 64;
+  static constexpr int kCapacity = 256;
 
   void Add(const Rect& rect);
   void Clear() { count_ = 0; }

@@ -41,7 +41,7 @@ std::string FirstDifference(const platform::DrawSurface& a, const platform::Draw
   return "";
 }
 
-TEST(DamageList, MergesWhatMeetsKeepsApartWhatDoesNotAndFoldsWhenFull) {
+TEST(DamageList, MergesWhatMeetsKeepsApartWhatDoesNotAndJoinsTheClosestWhenFull) {
   struct Case {
     std::vector<Rect> added;
     std::vector<Rect> listed;  // in list order
@@ -65,11 +65,20 @@ TEST(DamageList, MergesWhatMeetsKeepsApartWhatDoesNotAndFoldsWhenFull) {
       EXPECT_EQ(c.listed[i].bottom, list.Rects()[i].bottom);
     }
   }
+  // Full: a new rectangle joins the listed one it grows least (the last one
+  // for one just right of it); every added pixel stays listed and the list
+  // stays small.
+  constexpr int kFull = platform::DamageList::kCapacity;
   platform::DamageList full;
-  for (int i = 0; i <= platform::DamageList::kCapacity; i++) full.Add(Rect{i * 3, 0, i * 3 + 1, 1});
-  ASSERT_EQ(1, full.Count());
-  EXPECT_EQ(0, full.Rects()[0].left);
-  EXPECT_EQ(platform::DamageList::kCapacity * 3 + 1, full.Rects()[0].right);
+  for (int i = 0; i < kFull; i++) full.Add(Rect{i * 3, 0, i * 3 + 1, 1});
+  full.Add(Rect{kFull * 3 + 3, 0, kFull * 3 + 4, 1});
+  full.Add(Rect{0, 500, 1, 501});
+  ASSERT_EQ(kFull, full.Count());
+  int64_t area = 0;
+  for (int i = 0; i < full.Count(); i++) area += int64_t{full.Rects()[i].Width()} * full.Rects()[i].Height();
+  EXPECT_LT(area, kFull + 520);
+  for (int x : {0, 3, kFull * 3 - 3, kFull * 3 + 3}) EXPECT_TRUE(Inside(full, x, 0)) << x;
+  EXPECT_TRUE(Inside(full, 0, 500));
 }
 
 class DrawPassTest : public ::testing::Test {

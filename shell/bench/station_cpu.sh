@@ -2,7 +2,7 @@
 # The running station's cost under a private Xvfb, loop running, the whole
 # picture in view (a 1900 x 1350 window): the fraction of one core it uses
 # while nothing changes, then while the demo simulation runs its failure
-# script. Read from /proc/PID/stat over a measuring window (default 20 s).
+# script, over a measuring window each (default 20 s).
 #
 #   shell/bench/station_cpu.sh [SECONDS] [-- extra tarnel options]
 # Prints station_cpu_full_view=, busy_panel_cpu= (percent of one core) and
@@ -39,15 +39,24 @@ for _ in $(seq 100); do [ "$(iterations)" -gt 40 ] 2>/dev/null && break; sleep 0
 [ "$(iterations)" -gt 40 ] 2>/dev/null || { echo "station_cpu: the loop did not run" >&2; cat "$work/tarnel.log" >&2; exit 1; }
 sleep 2
 
+# The station's processor time in seconds: from /proc/PID/schedstat (in
+# nanoseconds) where the kernel has it, else user + system time from
+# /proc/PID/stat (in clock ticks, too coarse for a fraction of a percent).
 ticks=$(getconf CLK_TCK)
-cpu() { awk '{print $14 + $15}' "/proc/$station/stat"; }
+cpu() {
+  if [ -r "/proc/$station/schedstat" ]; then
+    awk '{ printf "%.6f\n", $1 / 1e9 }' "/proc/$station/schedstat"
+  else
+    awk -v hz="$ticks" '{ printf "%.6f\n", ($14 + $15) / hz }' "/proc/$station/stat"
+  fi
+}
 # Percent of one core over the window.
 measure() {
   local t0 c0 t1 c1
   t0=$(date +%s.%N); c0=$(cpu)
   sleep "$seconds"
   t1=$(date +%s.%N); c1=$(cpu)
-  awk -v c="$((c1 - c0))" -v t0="$t0" -v t1="$t1" -v hz="$ticks" 'BEGIN { printf "%.2f\n", 100 * c / hz / (t1 - t0) }'
+  awk -v c0="$c0" -v c1="$c1" -v t0="$t0" -v t1="$t1" 'BEGIN { printf "%.3f\n", 100 * (c1 - c0) / (t1 - t0) }'
 }
 echo "station_cpu_full_view=$(measure)"
 "$bin/tarnel-demo-sim" --quiet >"$work/sim.log" 2>&1 &
