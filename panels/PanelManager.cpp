@@ -49,11 +49,11 @@ void PanelManager::DrawVisible(platform::DrawSurface& surface) {
     if (!inLastPaint_[id]) {
       drawsDue_[id] = kSettleDraws;
     }
-    const bool draw = !skipUntouched_ || drawsDue_[id] > 0 || !surface.RepeatSegment(id);
     // Recording the last copies again keeps the pass's order, so a panel
     // drawn over this one still comes out as a full repaint would have it.
     // Once the pass draws directly (or the last pass is not known) every
     // later panel is drawn.
+    const bool draw = !skipUntouched_ || drawsDue_[id] > 0 || !surface.RepeatSegment(id);
     if (draw) {
       surface.BeginSegment(id);
       DrawPanel(id, surface);

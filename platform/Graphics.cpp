@@ -437,6 +437,8 @@ bool DrawSurface::RepeatSegment(int key) {
   return log_ != nullptr && inPass_ && !passDirect_ && log_->RepeatSegment(key);
 }
 
+bool DrawSurface::KnowsLastPass() const { return log_ != nullptr && !inPass_ && log_->KnowsLastPass(); }
+
 void DrawSurface::BreakPass() {
   if (log_ == nullptr) {
     return;

@@ -125,6 +125,9 @@ class DrawSurface {
   // when that is not possible (the caller then draws the part).
   void BeginSegment(int key);
   bool RepeatSegment(int key);
+  // The surface holds exactly what the last pass drew (nothing drawn since,
+  // nothing recorded lost): a pass that would repeat it may be left out.
+  bool KnowsLastPass() const;
 
   // Keeps a copy of the picture as it is now (the panel picture without its
   // controls), for RestoreBackground. False when there is no memory for it.

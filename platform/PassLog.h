@@ -54,6 +54,8 @@ class PassLog {
   // The pass becomes the previous one.
   void End();
 
+  // The last pass was recorded whole and nothing was drawn since.
+  bool KnowsLastPass() const { return previousValid_; }
   int Count() const { return count_[current_]; }
   const BitmapCopy& Copy(int i) const { return copies_[current_][i]; }
 

@@ -505,7 +505,7 @@ void CTarnelDlg::PaintPicture() {
   const int pointerX = scrollX_ + mouse_.x;
   const int pointerY = scrollY_ + mouse_.y;
   cockpit_.SetPointer(pointerX, pointerY, cockpit_.FindPanelAt(pointerX, pointerY));
-  if (cockpit_.NeedsDrawing()) {
+  if (cockpit_.NeedsDrawing() || !surface_.KnowsLastPass()) {
     surface_.BeginPass();
     cockpit_.DrawVisible(surface_);
     surface_.EndPass();

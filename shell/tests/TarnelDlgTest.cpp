@@ -699,6 +699,19 @@ TEST_F(TarnelDlgTest, SkippedPanelsShowWhatAFullRepaintWouldDraw) {
     }
   }
   EXPECT_GT(checks, 250);
+
+  // Drawing on the picture outside the panels' passes: the next paint draws
+  // every panel again, though none had a pass.
+  for (int k = 0; k < 30 && cockpit.NeedsDrawing(); k++) Iterate(1);
+  ASSERT_FALSE(cockpit.NeedsDrawing());
+  const auto* panel = dynamic_cast<const SubPanel*>(cockpit.GetPanel(1));
+  ASSERT_NE(nullptr, panel);
+  const platform::Rect button = panel->RowRect(RowRef{RowKind::kButton, 0});
+  ASSERT_FALSE(button.IsEmpty());
+  const uint32_t before = dialog_->GetSurface().PixelAt(button.left + 2, button.top + 2);
+  dialog_->GetSurface().FillRect(button, 1, 2, 3);
+  dialog_->OnPaint();
+  EXPECT_EQ(before, dialog_->GetSurface().PixelAt(button.left + 2, button.top + 2));
   dialog_->OnClose();
 }
 
