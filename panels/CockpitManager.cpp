@@ -66,8 +66,20 @@ bool CockpitManager::InitialisePanels(const char* folder) {
       }
     }
   }
+  WatchPanelInputs();
   return true;
 }
+
+void CockpitManager::WatchPanelInputs() {
+  watch_.Clear();
+  for (int32_t id = 0; id < kMaxPanels; id++) {
+    if (const auto* panel = dynamic_cast<const SubPanel*>(GetPanel(id))) {
+      watch_.Add(id, panel->Facts(), panel->GetLayout(), panel->GetUnit());
+    }
+  }
+}
+
+bool CockpitManager::InputsChanged(int32_t id) { return watch_.Changed(id, BasePanel::GetSharedMemory()); }
 
 bool CockpitManager::InitialisePanel(const PanelFacts& facts, BasePanel& panel, const char* folder) {
   if (facts.unit >= 0) {
@@ -92,6 +104,10 @@ void CockpitManager::UpdatePanel(int32_t id) {
   const MouseState* mouse = GetMouseState();
   BasePanel* panel = GetPanel(id);
   if (mouse != nullptr && panel != nullptr) {
+    // Copied before the update reads them: a value written meanwhile shows
+    // as a change at the next test.
+    watch_.Take(id, BasePanel::GetSharedMemory());
+    MarkForDrawing(id);
     panel->Update(*mouse);
   }
 }

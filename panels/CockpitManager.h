@@ -31,6 +31,7 @@
 #include "panels/BasePanel.h"
 #include "panels/ControlHit.h"
 #include "panels/PanelCatalogue.h"
+#include "panels/PanelInputWatch.h"
 #include "panels/PanelManager.h"
 #include "rmp/A330_Rmp.h"
 
@@ -48,6 +49,13 @@ class CockpitManager : public PanelManager {
   bool InitialisePanels(const char* folder);
   void SetPanelsDisplayOnly(bool displayOnly);
 
+  // Collects the simulation-written fields of every panel in its layout and
+  // unit, for the change passes (InitialisePanels does it at its end).
+  void WatchPanelInputs();
+  const PanelInputWatch& GetInputWatch() const { return watch_; }
+
+  // A pass: the panel's simulation fields are copied for the change test,
+  // the panel is updated and drawn at the next paints.
   void UpdatePanel(int32_t id) override;
   void DrawPanel(int32_t id, platform::DrawSurface& surface) override;
   void ResetAll() override;
@@ -65,12 +73,14 @@ class CockpitManager : public PanelManager {
   // Initialises one panel at its rectangle, with the unit number and the
   // aircraft type argument its catalogue row gives.
   virtual bool InitialisePanel(const PanelFacts& facts, BasePanel& panel, const char* folder);
+  bool InputsChanged(int32_t id) override;
 
  private:
   void FillPanelTable();
   void Plug(SubPanel& panel) { SetPanel(panel.Facts().id, &panel); }
 
   BasePanel* panels_[kMaxPanels] = {};
+  PanelInputWatch watch_;
 
   // Sub-panels, held by value.
   CA330_LtSwPanel lightSwitches_;

@@ -1,6 +1,7 @@
 #include "panels/PanelManager.h"
 
 #include "common/RevisionString.h"
+#include "platform/Graphics.h"
 
 namespace {
 
@@ -38,10 +39,82 @@ PanelManager::PanelManager(int32_t panelCount) : panelCount_(panelCount) {
 PanelManager::~PanelManager() = default;
 
 void PanelManager::DrawVisible(platform::DrawSurface& surface) {
+  bool inThisPaint[kMaxPanels] = {};
   for (int32_t i = 0; i < visibleCount_ && i < kMaxPanels; i++) {
-    DrawPanel(visible_[i], surface);
+    const int32_t id = visible_[i];
+    if (id < 0 || id >= kMaxPanels) {
+      continue;
+    }
+    // A panel coming into the paint counts as changed.
+    if (!inLastPaint_[id]) {
+      drawsDue_[id] = kSettleDraws;
+    }
+    // Recording the last copies again keeps the pass's order, so a panel
+    // drawn over this one still comes out as a full repaint would have it.
+    // Once the pass draws directly (or the last pass is not known) every
+    // later panel is drawn.
+    const bool draw = !skipUntouched_ || drawsDue_[id] > 0 || !surface.RepeatSegment(id);
+    if (draw) {
+      surface.BeginSegment(id);
+      DrawPanel(id, surface);
+      if (drawsDue_[id] > 0) {
+        drawsDue_[id]--;
+      }
+    }
+    inThisPaint[id] = true;
+  }
+  for (int32_t id = 0; id < kMaxPanels; id++) {
+    inLastPaint_[id] = inThisPaint[id];
   }
 }
+
+bool PanelManager::NeedsDrawing() const {
+  if (!skipUntouched_) {
+    return true;
+  }
+  int32_t visible = 0;
+  for (int32_t i = 0; i < visibleCount_ && i < kMaxPanels; i++) {
+    const int32_t id = visible_[i];
+    if (id < 0 || id >= kMaxPanels) {
+      continue;
+    }
+    if (drawsDue_[id] > 0 || !inLastPaint_[id]) {
+      return true;
+    }
+    visible++;
+  }
+  // A panel that left the view leaves the pass too.
+  int32_t last = 0;
+  for (bool in : inLastPaint_) {
+    last += in ? 1 : 0;
+  }
+  return last != visible;
+}
+
+void PanelManager::MarkForDrawing(int32_t id) {
+  if (id >= 0 && id < kMaxPanels) {
+    drawsDue_[id] = kSettleDraws;
+  }
+}
+
+void PanelManager::SetPointer(int32_t x, int32_t y, int32_t panel) {
+  if (x == pointerX_ && y == pointerY_ && panel == pointerPanel_) {
+    return;
+  }
+  MarkForDrawing(pointerPanel_);
+  MarkForDrawing(panel);
+  pointerX_ = x;
+  pointerY_ = y;
+  pointerPanel_ = panel;
+}
+
+void PanelManager::MarkAllForDrawing() {
+  for (int32_t id = 0; id < kMaxPanels; id++) {
+    MarkForDrawing(id);
+  }
+}
+
+bool PanelManager::InputsChanged(int32_t /*id*/) { return false; }
 
 void PanelManager::UpdatePanel(int32_t /*id*/) {}
 
@@ -64,7 +137,8 @@ void PanelManager::RecomputeVisible(int32_t x0, int32_t y0, int32_t x1, int32_t 
   }
   int32_t count = 0;
   for (int32_t id = 0; id < panelCount_; id++) {
-    if (Overlaps(table_[id], x0, y0, x1, y1)) {
+    const PanelRect& r = table_[id];
+    if (wholePicture_ ? (r.width > 0 && r.height > 0) : Overlaps(r, x0, y0, x1, y1)) {
       visible_[count++] = id;
     }
   }
@@ -86,6 +160,19 @@ void PanelManager::UpdateVisible(int32_t x0, int32_t y0, int32_t x1, int32_t y1,
   if (!firstCycleDone_) {
     UpdateAll();
     firstCycleDone_ = true;
+  }
+  // The visible list is in id order.
+  for (int32_t i = 0; i < visibleCount_ && i < kMaxPanels; i++) {
+    const int32_t id = visible_[i];
+    if (!InputsChanged(id)) {
+      continue;
+    }
+    if (changePasses_) {
+      UpdatePanel(id);
+      changePassCount_++;
+    } else {
+      MarkForDrawing(id);
+    }
   }
 }
 

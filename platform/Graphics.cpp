@@ -185,11 +185,31 @@ void DamageList::Add(const Rect& rect) {
       i++;
     }
   }
-  if (count_ == kCapacity) {
+  // Full: the rectangle is joined with the listed one that grows least by
+  // it (then with whatever the grown one meets), so that many small changes
+  // far apart (every lamp of the picture) stay many small rectangles.
+  while (count_ == kCapacity) {
+    int closest = 0;
+    int64_t least = INT64_MAX;
     for (int i = 0; i < count_; i++) {
-      merged = Union(merged, rects_[i]);
+      const Rect joined = Union(merged, rects_[i]);
+      const int64_t growth = int64_t{joined.Width()} * joined.Height() - int64_t{rects_[i].Width()} * rects_[i].Height();
+      if (growth < least) {
+        least = growth;
+        closest = i;
+      }
     }
-    count_ = 0;
+    merged = Union(merged, rects_[closest]);
+    rects_[closest] = rects_[--count_];
+    for (int i = 0; i < count_;) {
+      if (Touches(rects_[i], merged)) {
+        merged = Union(merged, rects_[i]);
+        rects_[i] = rects_[--count_];
+        i = 0;
+      } else {
+        i++;
+      }
+    }
   }
   rects_[count_++] = merged;
 }
@@ -406,6 +426,18 @@ void DrawSurface::BeginPass() {
   inPass_ = true;
   passDirect_ = false;
 }
+
+void DrawSurface::BeginSegment(int key) {
+  if (log_ != nullptr && inPass_ && !passDirect_) {
+    log_->BeginSegment(key);
+  }
+}
+
+bool DrawSurface::RepeatSegment(int key) {
+  return log_ != nullptr && inPass_ && !passDirect_ && log_->RepeatSegment(key);
+}
+
+bool DrawSurface::KnowsLastPass() const { return log_ != nullptr && !inPass_ && log_->KnowsLastPass(); }
 
 void DrawSurface::BreakPass() {
   if (log_ == nullptr) {

@@ -33,11 +33,11 @@ Rect PlacedRect(int x, int y, int width, int height);
 
 // The rectangles of a picture that changed since the list was last cleared.
 // Fixed capacity, nothing allocated: a rectangle that overlaps or touches one
-// already listed is merged with it, and when the list is full everything
-// becomes one rectangle around it all.
+// already listed is merged with it, and when the list is full it is merged
+// with the listed one that grows least by it.
 class DamageList {
  public:
-  static constexpr int kCapacity = 64;
+  static constexpr int kCapacity = 256;
 
   void Add(const Rect& rect);
   void Clear() { count_ = 0; }
@@ -119,6 +119,15 @@ class DrawSurface {
   void SetPassLog(PassLog* log) { log_ = log; }
   void BeginPass();
   void EndPass();
+  // Inside a pass: what is drawn next belongs to the part with this key (a
+  // panel). RepeatSegment records the part's copies of the previous pass
+  // again instead of drawing it, for a part known to draw the same; false
+  // when that is not possible (the caller then draws the part).
+  void BeginSegment(int key);
+  bool RepeatSegment(int key);
+  // The surface holds exactly what the last pass drew (nothing drawn since,
+  // nothing recorded lost): a pass that would repeat it may be left out.
+  bool KnowsLastPass() const;
 
   // Keeps a copy of the picture as it is now (the panel picture without its
   // controls), for RestoreBackground. False when there is no memory for it.

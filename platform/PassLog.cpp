@@ -16,7 +16,42 @@ bool Same(const BitmapCopy& a, const BitmapCopy& b) {
 void PassLog::Begin() {
   current_ ^= 1;
   count_[current_] = 0;
+  segmentCount_[current_] = 0;
   currentValid_ = true;
+}
+
+void PassLog::BeginSegment(int key) {
+  int& count = segmentCount_[current_];
+  if (count < kMaxSegments) {
+    segments_[current_][count++] = Segment{key, count_[current_]};
+  } else {
+    // No room for the mark: the copies from here on would count as the last
+    // kept part's, so no later pass may repeat that part.
+    segments_[current_][kMaxSegments - 1].key = -1;
+  }
+}
+
+bool PassLog::RepeatSegment(int key) {
+  if (!previousValid_ || !currentValid_ || key < 0) {
+    return false;
+  }
+  const int before = current_ ^ 1;
+  for (int i = 0; i < segmentCount_[before]; i++) {
+    if (segments_[before][i].key != key) {
+      continue;
+    }
+    const int first = segments_[before][i].first;
+    const int end = i + 1 < segmentCount_[before] ? segments_[before][i + 1].first : count_[before];
+    if (end - first > kMaxCopies - count_[current_] || segmentCount_[current_] >= kMaxSegments) {
+      return false;
+    }
+    BeginSegment(key);
+    for (int c = first; c < end; c++) {
+      copies_[current_][count_[current_]++] = copies_[before][c];
+    }
+    return true;
+  }
+  return false;
 }
 
 bool PassLog::Record(const BitmapCopy& copy) {

@@ -26,9 +26,19 @@ class PassLog {
  public:
   // Copies recorded per pass; a pass with more is drawn directly.
   static constexpr int kMaxCopies = 2048;
+  // Marked parts per pass (one per panel); later marks are not kept.
+  static constexpr int kMaxSegments = 32;
 
   // Starts recording a pass.
   void Begin();
+  // The copies recorded next belong to the part with this key (a panel), up
+  // to the next mark or the end of the pass.
+  void BeginSegment(int key);
+  // Records again, as the part with this key, the copies the previous pass
+  // recorded for it: a part that would draw the same copies need not draw.
+  // False, nothing recorded, when the previous pass has no complete record of
+  // the part (or this pass has no room for it).
+  bool RepeatSegment(int key);
   // False when the pass is full: the copy was not recorded.
   bool Record(const BitmapCopy& copy);
   // The surface changed other than through the recorded copies: the pass
@@ -44,6 +54,8 @@ class PassLog {
   // The pass becomes the previous one.
   void End();
 
+  // The last pass was recorded whole and nothing was drawn since.
+  bool KnowsLastPass() const { return previousValid_; }
   int Count() const { return count_[current_]; }
   const BitmapCopy& Copy(int i) const { return copies_[current_][i]; }
 
@@ -58,6 +70,12 @@ class PassLog {
 
   BitmapCopy copies_[2][kMaxCopies];
   int count_[2] = {};
+  struct Segment {
+    int key = 0;
+    int first = 0;  // the part's first copy; it runs to the next part's first, or the count
+  };
+  Segment segments_[2][kMaxSegments];
+  int segmentCount_[2] = {};
   int current_ = 0;
   bool previousValid_ = false;
   bool currentValid_ = false;

@@ -59,6 +59,7 @@ struct TarnelOptions {
   std::string inputsFile;
   std::string virtualPipe;
   bool listDevices = false;
+  bool literalRotation = false;
   bool headless = false;
   std::string webAddress;
   std::string webTokenFile;
@@ -112,6 +113,8 @@ void DeclareOptions(CLI::App& app, TarnelOptions& o) {
   app.add_flag("--autostart", o.autostart, "start the real-time loop at once, without a click");
   app.add_flag("--inspect", o.inspect,
                "start in inspect mode (F2 toggles it): the status\nline names the control under the pointer");
+  app.add_flag("--literal-rotation", o.literalRotation,
+               "update the panels in rotation only: a lamp or display\nthe simulation changes shows at its panel's turn");
   app.add_option("--inputs", o.inputsFile,
                  "game controllers and button boxes operate the panel as\nFILE maps them (docs/inputs.md); in inspect mode a moved\ninput over a control appends its mapping line to FILE")
       ->type_name("FILE");
@@ -249,6 +252,7 @@ int CTarnelApp::Run(int argc, char** argv) {
     if (unattended) {
       platform::SetUnattendedBoxTimeout(kUnattendedBoxMs);
     }
+    dialog.SetLiteralRotation(options.literalRotation);
     dialog.SetInputs(options.inputsFile.empty() ? nullptr : options.inputsFile.c_str(),
                      options.virtualPipe.empty() ? nullptr : options.virtualPipe.c_str());
     dialog.OnInitDialog(headless ? nullptr : &window);

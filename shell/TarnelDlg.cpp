@@ -246,6 +246,8 @@ bool CTarnelDlg::LoadPicture(const char* file) {
   if (!pictureLoaded_) {
     return false;
   }
+  // A new picture: every panel is drawn on it again.
+  cockpit_.MarkAllForDrawing();
   pictureWidth_ = surface_.Width();
   pictureHeight_ = surface_.Height();
   return true;
@@ -537,11 +539,17 @@ void CTarnelDlg::PaintPicture() {
     presentWhole_ = true;
     return;
   }
-  // The panels draw every control; the surface writes only where the
-  // picture changes, and lists where.
-  surface_.BeginPass();
-  cockpit_.DrawVisible(surface_);
-  surface_.EndPass();
+  // The panels draw their controls, each panel only when something may have
+  // changed its picture; the surface writes only where the picture changes,
+  // and lists where. A pointer that moved has its panel drawn.
+  const int pointerX = scrollX_ + mouse_.x;
+  const int pointerY = scrollY_ + mouse_.y;
+  cockpit_.SetPointer(pointerX, pointerY, cockpit_.FindPanelAt(pointerX, pointerY));
+  if (cockpit_.NeedsDrawing() || !surface_.KnowsLastPass()) {
+    surface_.BeginPass();
+    cockpit_.DrawVisible(surface_);
+    surface_.EndPass();
+  }
   if (web_ != nullptr) {
     web_->PublishPass(surface_, damage_);
   }

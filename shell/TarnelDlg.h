@@ -104,6 +104,13 @@ class CTarnelDlg : public Qx_ErrorReport, public RealTimeClient, public platform
   bool RemoteHoldsPointer() const { return remoteHeld_; }
   // Applies the browsers' pointer events queued since the last call.
   void DrainRemotePointer();
+  // The rotation alone updates the panels: no extra pass for a panel whose
+  // simulation fields changed (the original timing).
+  void SetLiteralRotation(bool literal) { cockpit_.SetChangePasses(!literal); }
+  // Every panel counts as in view (drawn, updated in rotation and on
+  // change), whatever part of the picture the window shows: for consumers
+  // of the whole picture (a web panel, a station without a window).
+  void SetWholePictureInView(bool whole) { cockpit_.SetWholePictureInView(whole); }
   // The overlay handed to the window with the last paint.
   const platform::WindowOverlay& GetOverlay() const { return overlay_; }
 

@@ -10,7 +10,10 @@
 
 #include "common/ConfigFile.h"
 #include "panels/BasePanel.h"
+#include "panels/PanelInterface.h"
+#include "simlink/GenericArea.h"
 #include "platform/Graphics.h"
+#include "platform/PassLog.h"
 
 namespace {
 
@@ -289,6 +292,137 @@ TEST(PanelManagerTest, TwentyFivePanelsOrMoreDisableTheViewAndHitTests) {
   CountingManager negative(-3);
   EXPECT_EQ(negative.GetVisibleCount(), 0);
   EXPECT_EQ(negative.FindPanelAt(50, 50), -1);
+}
+
+// Panels 1, 2 and 3 side by side; the test says whose fields changed and
+// records passes and draws.
+class ChangeManager : public PanelManager {
+ public:
+  ChangeManager() : PanelManager(4) {
+    for (int32_t id = 1; id <= 3; id++) SetPanelRect(id, id * 100, 100, 90, 90);
+  }
+  void UpdatePanel(int32_t id) override {
+    if (id < 0) return;  // the step past the list
+    passes.push_back(id);
+    if (id >= 0 && id < 4) changed[id] = false;
+    MarkForDrawing(id);
+  }
+  void DrawPanel(int32_t id, platform::DrawSurface& /*surface*/) override { drawn.push_back(id); }
+  bool InputsChanged(int32_t id) override { return id >= 0 && id < 4 && changed[id]; }
+  std::vector<int32_t> Drawn(platform::DrawSurface& surface) {
+    drawn.clear();
+    if (NeedsDrawing()) {
+      surface.BeginPass();
+      DrawVisible(surface);
+      surface.EndPass();
+    }
+    return drawn;
+  }
+  bool changed[4] = {};
+  std::vector<int32_t> passes;
+  std::vector<int32_t> drawn;
+};
+
+TEST(PanelManagerTest, ChangePassesFollowTheRotationStepAndOnlyTouchedPanelsAreDrawn) {
+  ChangeManager manager;
+  MouseState mouse{0, 0, 0};
+  const int32_t view[] = {150, 150, 260, 160};  // panels 1 and 2
+  manager.UpdateVisible(view[0], view[1], view[2], view[3], &mouse);
+  ASSERT_EQ(manager.GetVisibleCount(), 2);
+  manager.passes.clear();
+  // The rotation passes 2; then the changed visible panels in id order: 1, not 3 (out of view).
+  manager.changed[1] = manager.changed[3] = true;
+  manager.UpdateVisible(view[0], view[1], view[2], view[3], &mouse);
+  EXPECT_EQ(manager.passes, (std::vector<int32_t>{2, 1}));
+  EXPECT_EQ(manager.GetChangePassCount(), 1);
+  // The literal rotation: no pass for a change.
+  manager.SetChangePasses(false);
+  manager.passes.clear();
+  manager.changed[2] = true;
+  manager.UpdateVisible(view[0], view[1], view[2], view[3], &mouse);  // the step past the list
+  EXPECT_TRUE(manager.passes.empty());
+  manager.SetChangePasses(true);
+  // The whole picture in view: 3 is visible from the next cycle on.
+  manager.SetWholePictureInView(true);
+  manager.passes.clear();
+  manager.UpdateVisible(view[0], view[1], view[2], view[3], &mouse);
+  EXPECT_EQ(manager.GetVisibleCount(), 3);
+  EXPECT_EQ(manager.passes, (std::vector<int32_t>{1, 2, 3}));
+
+  platform::DrawSurface surface;
+  platform::PassLog log;
+  ASSERT_TRUE(surface.Create(400, 200));
+  surface.SetPassLog(&log);
+  // Every panel twice after its pass, then none; a pass or the pointer brings one back.
+  EXPECT_EQ(manager.Drawn(surface), (std::vector<int32_t>{1, 2, 3}));
+  EXPECT_EQ(manager.Drawn(surface), (std::vector<int32_t>{1, 2, 3}));
+  EXPECT_TRUE(manager.Drawn(surface).empty());
+  EXPECT_FALSE(manager.NeedsDrawing());
+  manager.MarkForDrawing(2);
+  EXPECT_EQ(manager.Drawn(surface), (std::vector<int32_t>{2}));
+  EXPECT_EQ(manager.Drawn(surface), (std::vector<int32_t>{2}));
+  // The pointer moving over 3, resting there, then moving to 1.
+  for (int x : {310, 320, 320, 320, 150}) {
+    manager.SetPointer(x, 150, x / 100);
+    manager.Drawn(surface);
+  }
+  EXPECT_EQ(manager.Drawn(surface), (std::vector<int32_t>{1, 3}));
+  EXPECT_TRUE(manager.Drawn(surface).empty());
+  // Drawing outside a pass leaves no copies to record again: all are drawn.
+  surface.FillRect(platform::Rect{0, 0, 4, 4}, 1, 2, 3);
+  surface.BeginPass();
+  manager.drawn.clear();
+  manager.DrawVisible(surface);
+  surface.EndPass();
+  EXPECT_EQ(manager.drawn, (std::vector<int32_t>{1, 2, 3}));
+  manager.SetSkipUntouched(false);
+  EXPECT_EQ(manager.Drawn(surface), (std::vector<int32_t>{1, 2, 3}));
+}
+
+// Every field the simulation writes to a panel, in each of its layouts and
+// units, is watched; a field the station writes is not (the display-only
+// request, written by the simulation into the output block, is).
+TEST(PanelInputWatchTest, WatchesExactlyTheFieldsTheSimulationWrites) {
+  static uint8_t area[generic_area::kSize];
+  PanelInputWatch watch;
+  int simulationFields = 0;
+  for (const PanelFacts& facts : PanelCatalogue()) {
+    if (facts.tables == nullptr) continue;
+    const int32_t units = facts.tables->unitBlocks != nullptr ? facts.tables->unitCount : 1;
+    for (PanelLayout layout : {kLayoutA330, kLayoutA320}) {
+      for (int32_t unit = 0; unit < units && PanelHasLayout(facts, layout); unit++) {
+        watch.Clear();
+        watch.Add(facts.id, facts, layout, unit);
+        std::vector<InterfaceField> fields;
+        VisitPanelFields(facts, layout, unit, [](const InterfaceField& f, void* c) {
+          static_cast<std::vector<InterfaceField>*>(c)->push_back(f);
+          return true;
+        }, &fields);
+        for (const InterfaceField& f : fields) {
+          const uint32_t last = f.offset + FieldWidth(f.type) - 1;
+          bool shared = false;  // a byte also belongs to a field the simulation writes
+          for (const InterfaceField& g : fields) {
+            shared = shared || (g.writer == FieldWriter::kSimulation && g.offset <= last &&
+                                f.offset < g.offset + FieldWidth(g.type));
+          }
+          watch.Take(facts.id, area);
+          area[last] ^= 0x5A;
+          EXPECT_EQ(watch.Changed(facts.id, area), f.writer == FieldWriter::kSimulation || shared)
+              << facts.key << " " << LayoutName(layout) << " unit " << unit << ": " << f.name;
+          area[last] ^= 0x5A;
+          EXPECT_FALSE(watch.Changed(facts.id, area)) << f.name;
+          simulationFields += f.writer == FieldWriter::kSimulation ? 1 : 0;
+        }
+      }
+    }
+  }
+  EXPECT_GT(simulationFields, 200);
+  // No area, an unknown id, or a copy not yet taken.
+  EXPECT_FALSE(watch.Changed(-1, area));
+  EXPECT_FALSE(watch.Changed(1, nullptr));
+  watch.Clear();
+  watch.Add(1, *FindPanelFacts(1), kLayoutA330, 0);
+  EXPECT_TRUE(watch.Changed(1, area));
 }
 
 TEST(BasePanelTest, DefaultsScaleClampAndSharedMemory) {

@@ -41,7 +41,7 @@ std::string FirstDifference(const platform::DrawSurface& a, const platform::Draw
   return "";
 }
 
-TEST(DamageList, MergesWhatMeetsKeepsApartWhatDoesNotAndFoldsWhenFull) {
+TEST(DamageList, MergesWhatMeetsKeepsApartWhatDoesNotAndJoinsTheClosestWhenFull) {
   struct Case {
     std::vector<Rect> added;
     std::vector<Rect> listed;  // in list order
@@ -65,11 +65,20 @@ TEST(DamageList, MergesWhatMeetsKeepsApartWhatDoesNotAndFoldsWhenFull) {
       EXPECT_EQ(c.listed[i].bottom, list.Rects()[i].bottom);
     }
   }
+  // Full: a new rectangle joins the listed one it grows least (the last one
+  // for one just right of it); every added pixel stays listed and the list
+  // stays small.
+  constexpr int kFull = platform::DamageList::kCapacity;
   platform::DamageList full;
-  for (int i = 0; i <= platform::DamageList::kCapacity; i++) full.Add(Rect{i * 3, 0, i * 3 + 1, 1});
-  ASSERT_EQ(1, full.Count());
-  EXPECT_EQ(0, full.Rects()[0].left);
-  EXPECT_EQ(platform::DamageList::kCapacity * 3 + 1, full.Rects()[0].right);
+  for (int i = 0; i < kFull; i++) full.Add(Rect{i * 3, 0, i * 3 + 1, 1});
+  full.Add(Rect{kFull * 3 + 3, 0, kFull * 3 + 4, 1});
+  full.Add(Rect{0, 500, 1, 501});
+  ASSERT_EQ(kFull, full.Count());
+  int64_t area = 0;
+  for (int i = 0; i < full.Count(); i++) area += int64_t{full.Rects()[i].Width()} * full.Rects()[i].Height();
+  EXPECT_LT(area, kFull + 520);
+  for (int x : {0, 3, kFull * 3 - 3, kFull * 3 + 3}) EXPECT_TRUE(Inside(full, x, 0)) << x;
+  EXPECT_TRUE(Inside(full, 0, 500));
 }
 
 class DrawPassTest : public ::testing::Test {
@@ -134,7 +143,9 @@ TEST_F(DrawPassTest, DirectDrawingListsOnlyTheRowsThatChanged) {
 // Passes of copies that appear, disappear, change image, change order, with
 // other drawing in and between passes, against the same drawing done
 // directly: the pictures stay equal, everything that changed is listed, and
-// a window shown only the listed parts matches one shown everything.
+// a window shown only the listed parts matches one shown everything. The
+// controls form four panels; a panel untouched since it was last drawn is
+// mostly skipped, its copies recorded again instead.
 TEST_F(DrawPassTest, PassesDrawWhatDirectDrawingDrawsAndListEveryChange) {
   constexpr int kW = 48;
   constexpr int kH = 36;
@@ -172,17 +183,23 @@ TEST_F(DrawPassTest, PassesDrawWhatDirectDrawingDrawsAndListEveryChange) {
   for (int i = 0; i < 24; i++) {
     controls.push_back({int(random() % 6), int(random() % (kW + 8)) - 6, int(random() % (kH + 8)) - 6, true});
   }
+  constexpr std::size_t kPerPanel = 6;
+  bool touched[4] = {true, true, true, true};
   int identicalPasses = 0;
+  int skippedPanels = 0;
   for (int pass = 0; pass < 400; pass++) {
     const int kind = int(random() % 10);
+    const std::size_t a = random() % controls.size();
+    const std::size_t b = random() % controls.size();
     if (kind < 3) {
-      controls[random() % controls.size()].image = int(random() % 6);
+      controls[a].image = int(random() % 6);
     } else if (kind < 5) {
-      Control& c = controls[random() % controls.size()];
-      c.shown = !c.shown;
+      controls[a].shown = !controls[a].shown;
     } else if (kind == 5) {
-      std::swap(controls[random() % controls.size()], controls[random() % controls.size()]);
+      std::swap(controls[a], controls[b]);
+      touched[b / kPerPanel] = true;
     }
+    if (kind <= 5) touched[a / kPerPanel] = true;
     const bool fillInPass = random() % 23 == 0;
     const bool drawBetween = random() % 29 == 0;
     if (drawBetween) {
@@ -196,22 +213,33 @@ TEST_F(DrawPassTest, PassesDrawWhatDirectDrawingDrawsAndListEveryChange) {
       }
     }
     passes.BeginPass();
+    bool skipping = false;
     for (std::size_t i = 0; i < controls.size(); i++) {
       const Control& c = controls[i];
       if (fillInPass && i == controls.size() / 2) {
         passes.FillRect(Rect{10, 10, 30, 14}, 1, 2, 3);
         direct.FillRect(Rect{10, 10, 30, 14}, 1, 2, 3);
       }
+      if (i % kPerPanel == 0) {
+        const int panel = int(i / kPerPanel);
+        skipping = !touched[panel] && random() % 4 != 0 && passes.RepeatSegment(panel);
+        if (skipping) {
+          skippedPanels++;
+        } else {
+          passes.BeginSegment(panel);
+          touched[panel] = false;
+        }
+      }
       if (!c.shown) {
         // Every other absent control leaves the background, the rest their last image.
         if (i % 2 == 0) {
           const Rect area{c.x, c.y, c.x + images_[c.image].Width(), c.y + images_[c.image].Height()};
-          passes.RestoreBackground(area);
+          if (!skipping) passes.RestoreBackground(area);
           direct.RestoreBackground(area);
         }
         continue;
       }
-      passes.DrawBitmap(images_[c.image], c.x, c.y);
+      if (!skipping) passes.DrawBitmap(images_[c.image], c.x, c.y);
       direct.DrawBitmap(images_[c.image], c.x, c.y);
     }
     passes.EndPass();
@@ -236,6 +264,7 @@ TEST_F(DrawPassTest, PassesDrawWhatDirectDrawingDrawsAndListEveryChange) {
   }
   // Passes in which nothing changed list nothing (kinds 6 to 9 change nothing).
   EXPECT_GT(identicalPasses, 40);
+  EXPECT_GT(skippedPanels, 300);
   EXPECT_GT(partly.PartShows(), 100);
   EXPECT_LT(partly.CopiedPixels(), wholly.CopiedPixels() / 4);
 }

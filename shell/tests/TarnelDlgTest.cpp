@@ -12,7 +12,9 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <random>
 #include <string>
+#include <vector>
 
 #include "banner/BannerRecord.h"
 #include "config/IniRead.h"
@@ -597,5 +599,160 @@ TEST_F(TarnelDlgTest, FingerDragScrollsAndATapLatchesAnOxygenButton) {
   platform::StopVideo();
 }
 
-}  // namespace
+// The whole picture in view: a lamp byte written between two iterations
+// shows in the pixels the next iteration presents (a lamp under a closed
+// cover never shows). With the literal rotation it shows exactly at its
+// panel's rotation pass, and not before.
+TEST_F(TarnelDlgTest, ALampWrittenShowsAtTheNextIterationOrAtItsRotationPass) {
+  platform::MemoryWindow shown;
+  ASSERT_TRUE(shown.Create(1900, 1350));
+  dialog_->SetIniFile(WriteIni(picture_).c_str());
+  dialog_->OnInitDialog(&shown);
+  ASSERT_FALSE(dialog_->InitialisationFailed()) << dialog_->GetMessageText();
+  dialog_->SetWholePictureInView(true);
+  dialog_->ReadWindowRect();
+  Iterate(45);
+  CockpitManager& cockpit = dialog_->GetCockpitManager();
+  struct Lamp {
+    int32_t panel;
+    uint32_t offset;
+    platform::Rect rect;
+  };
+  std::vector<Lamp> lamps;
+  for (int32_t id = 0; id < CockpitManager::kPanelCount; id++) {
+    const auto* panel = dynamic_cast<const SubPanel*>(cockpit.GetPanel(id));
+    for (size_t i = 0; panel != nullptr && i < panel->Tables().buttons.size(); i++) {
+      const BlockField lamp = panel->Tables().buttons[i].upperLamp;
+      if (lamp != kNoField) {
+        lamps.push_back({id, panel->InputBlock().Offset() + uint32_t(lamp),
+                         panel->RowRect(RowRef{RowKind::kButton, int16_t(i)})});
+      }
+    }
+  }
+  ASSERT_GT(lamps.size(), 40u);
+  auto pixels = [&](const Lamp& lamp) {
+    std::vector<uint32_t> p;
+    const int dx = dialog_->GetViewOriginX() - dialog_->GetScrollX();
+    const int dy = dialog_->GetViewOriginY() - dialog_->GetScrollY();
+    for (int y = lamp.rect.top; y < lamp.rect.bottom; y++) {
+      for (int x = lamp.rect.left; x < lamp.rect.right; x++) p.push_back(shown.Client().PixelAt(x + dx, y + dy));
+    }
+    return p;
+  };
+  const int cycle = cockpit.GetVisibleCount() + 1;
+  EXPECT_EQ(21, cockpit.GetVisibleCount());
+  int shownNext = 0;
+  std::vector<size_t> visibleLamps;
+  for (size_t l = 0; l < lamps.size(); l++) {
+    const std::vector<uint32_t> before = pixels(lamps[l]);
+    Base()[lamps[l].offset] = 1;
+    Iterate(1);
+    if (pixels(lamps[l]) != before) {
+      shownNext++;
+      visibleLamps.push_back(l);
+    } else {
+      Iterate(cycle);
+      EXPECT_TRUE(before == pixels(lamps[l])) << "lamp " << l << " showed late";
+    }
+    Base()[lamps[l].offset] = 0;
+    Iterate(2);
+  }
+  EXPECT_GT(shownNext, int(lamps.size()) * 9 / 10);
 
+  dialog_->SetLiteralRotation(true);
+  for (size_t n = 0; n < visibleLamps.size(); n += 7) {
+    const Lamp& lamp = lamps[visibleLamps[n]];
+    const std::vector<uint32_t> before = pixels(lamp);
+    Base()[lamp.offset] = 1;
+    bool passed = false;
+    for (int k = 0; k <= cycle && !passed; k++) {
+      passed = cockpit.GetVisibleId(cockpit.GetRotationPosition()) == lamp.panel;
+      Iterate(1);
+      EXPECT_EQ(passed, pixels(lamp) != before) << "lamp " << visibleLamps[n] << " after " << k + 1 << " iterations";
+    }
+    EXPECT_TRUE(passed);
+    Base()[lamp.offset] = 0;
+    Iterate(cycle + 2);
+  }
+  dialog_->OnClose();
+}
+
+// Random simulation writes and clicks, change passes on and off: whenever
+// the dialog would draw no panel, drawing every panel changes no pixel, so
+// the panels it skips show what a full repaint would show.
+TEST_F(TarnelDlgTest, SkippedPanelsShowWhatAFullRepaintWouldDraw) {
+  platform::MemoryWindow shown;
+  ASSERT_TRUE(shown.Create(1900, 1350));
+  dialog_->SetIniFile(WriteIni(picture_).c_str());
+  dialog_->OnInitDialog(&shown);
+  ASSERT_FALSE(dialog_->InitialisationFailed()) << dialog_->GetMessageText();
+  dialog_->ReadWindowRect();
+  Iterate(45);
+  struct Field {
+    uint32_t offset;
+    uint32_t width;
+  };
+  std::vector<Field> fields;
+  CockpitManager& cockpit = dialog_->GetCockpitManager();
+  for (int32_t id = 0; id < CockpitManager::kPanelCount; id++) {
+    const auto* panel = dynamic_cast<const SubPanel*>(cockpit.GetPanel(id));
+    if (panel == nullptr) continue;
+    VisitPanelFields(panel->Facts(), panel->GetLayout(), panel->GetUnit(), [](const InterfaceField& f, void* c) {
+      if (f.writer == FieldWriter::kSimulation) static_cast<std::vector<Field>*>(c)->push_back({f.offset, FieldWidth(f.type)});
+      return true;
+    }, &fields);
+  }
+  ASSERT_GT(fields.size(), 100u);
+  std::mt19937 random(5);
+  int checks = 0;
+  for (int step = 0; step < 300; step++) {
+    dialog_->SetLiteralRotation(step >= 150);
+    for (int w = int(random() % 4); w > 0; w--) {
+      const Field& f = fields[random() % fields.size()];
+      // Mostly flags; now and then any bytes.
+      for (uint32_t b = 0; b < f.width; b++) Base()[f.offset + b] = uint8_t(random() % 8 == 0 ? random() : random() % 2);
+    }
+    if (random() % 10 == 0) {
+      platform::Event click;
+      click.button = platform::MouseButton::Left;
+      click.x = int(random() % 1880);
+      click.y = int(random() % 1340);
+      click.type = platform::EventType::MouseDown;
+      dialog_->HandleEvent(click);
+      click.type = platform::EventType::MouseUp;
+      dialog_->HandleEvent(click);
+      click.type = platform::EventType::MouseMove;
+      click.x = click.y = 1;  // off every panel
+      dialog_->HandleEvent(click);
+    }
+    Iterate(1);
+    // Until nothing is left to draw (in the literal rotation a changed panel
+    // is drawn on every paint until its rotation pass).
+    for (int k = 0; k < 30 && cockpit.NeedsDrawing(); k++) Iterate(1);
+    if (!cockpit.NeedsDrawing()) {
+      checks++;
+      const int64_t copied = shown.CopiedPixels();
+      cockpit.SetSkipUntouched(false);
+      dialog_->OnPaint();
+      cockpit.SetSkipUntouched(true);
+      ASSERT_EQ(copied, shown.CopiedPixels()) << "step " << step;
+    }
+  }
+  EXPECT_GT(checks, 250);
+
+  // Drawing on the picture outside the panels' passes: the next paint draws
+  // every panel again, though none had a pass.
+  for (int k = 0; k < 30 && cockpit.NeedsDrawing(); k++) Iterate(1);
+  ASSERT_FALSE(cockpit.NeedsDrawing());
+  const auto* panel = dynamic_cast<const SubPanel*>(cockpit.GetPanel(1));
+  ASSERT_NE(nullptr, panel);
+  const platform::Rect button = panel->RowRect(RowRef{RowKind::kButton, 0});
+  ASSERT_FALSE(button.IsEmpty());
+  const uint32_t before = dialog_->GetSurface().PixelAt(button.left + 2, button.top + 2);
+  dialog_->GetSurface().FillRect(button, 1, 2, 3);
+  dialog_->OnPaint();
+  EXPECT_EQ(before, dialog_->GetSurface().PixelAt(button.left + 2, button.top + 2));
+  dialog_->OnClose();
+}
+
+}  // namespace
