@@ -1,6 +1,7 @@
 # The main dialog and the station program tarnel.
 add_library(tarnel_shell STATIC
   TarnelDlg.cpp
+  ClickRegion.cpp
   TarnelApp.cpp)
 target_include_directories(tarnel_shell PUBLIC ${CMAKE_SOURCE_DIR})
 target_link_libraries(tarnel_shell PUBLIC tarnel_shell_loop tarnel_panels tarnel_controls tarnel_config

@@ -25,13 +25,16 @@ RevisionLines gRevisions("%Z% TarnelApp QX_P_0077_02 TarnelApp.cpp $Revision: 1.
 void PrintHelp() {
   std::printf(
       "Usage: tarnel [--ini PATH] [--autostart] [--inspect] [--stats]\n"
-      "              [--fullscreen] [--display N] [--scale F] [--geometry WxH+X+Y]\n"
+      "              [--fullscreen] [--fit] [--no-hover] [--display N] [--scale F]\n"
+      "              [--geometry WxH+X+Y]\n"
       "The overhead-panel station. Shows the overhead panel picture and exchanges\n"
       "control positions, lamps and displays with the simulation through shared memory.\n"
       "\n"
       "  --ini PATH   program ini file to read (default: Tarnel.ini in the working folder,\n"
       "               else the one beside the program)\n"
-      "  --fullscreen cover the whole monitor\n"
+      "  --fullscreen cover the whole monitor (and fit the panel to it unless --scale is given)\n"
+      "  --fit        show the whole panel as large as the window allows, centred\n"
+      "  --no-hover   no frame around what a click under the pointer operates\n"
       "  --display N  open on monitor N (0 the first)\n"
       "  --scale F    show the picture F times larger (0.25 to 8), e.g. 2 on a high-density\n"
       "               screen; clicks still hit the controls under the pointer\n"
@@ -48,8 +51,8 @@ void PrintHelp() {
       "stations can run on one machine; TARNEL_SHM_GROUP shares the segments with a group.\n"
       "Exit status: 0 closed normally, 1 start-up failed, 2 bad arguments, 3 a shared-memory\n"
       "segment was made smaller under the station.\n"
-      "Keys: arrows scroll, Page Up/Page Down/Home act as wheel and right button, F1 about,\n"
-      "F2 inspect mode.\n"
+      "Keys: arrows scroll, Page Up/Page Down/Home give the wheel and right-button states,\n"
+      "F1 about, F2 inspect mode. Wheel: over a knob turns it, elsewhere scrolls (Shift: sideways).\n"
       "Touch: a tap clicks, a finger drag scrolls, a two-finger tap is the right button.\n"
       "Without --autostart, the first left click starts the real-time loop.\n");
 }
@@ -70,6 +73,8 @@ int CTarnelApp::Run(int argc, char** argv) {
   bool stats = false;
   bool autostart = false;
   bool inspect = false;
+  bool hover = true;
+  bool scaleGiven = false;
   platform::WindowPlacement placement;
   for (int i = 1; i < argc; i++) {
     if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
@@ -100,6 +105,14 @@ int CTarnelApp::Run(int argc, char** argv) {
       placement.fullscreen = true;
       continue;
     }
+    if (std::strcmp(argv[i], "--fit") == 0) {
+      placement.fit = true;
+      continue;
+    }
+    if (std::strcmp(argv[i], "--no-hover") == 0) {
+      hover = false;
+      continue;
+    }
     if (std::strcmp(argv[i], "--display") == 0 && i + 1 < argc) {
       char* end = nullptr;
       const long display = std::strtol(argv[++i], &end, 10);
@@ -119,6 +132,7 @@ int CTarnelApp::Run(int argc, char** argv) {
         return 2;
       }
       placement.scale = scale;
+      scaleGiven = true;
       continue;
     }
     if (std::strcmp(argv[i], "--geometry") == 0 && i + 1 < argc) {
@@ -130,6 +144,15 @@ int CTarnelApp::Run(int argc, char** argv) {
     }
     std::fprintf(stderr, "tarnel: unknown argument '%s' (see --help)\n", argv[i]);
     return 2;
+  }
+
+  // A full screen shows the whole panel unless a scale was asked for.
+  if (placement.fullscreen && !scaleGiven) {
+    placement.fit = true;
+  }
+  if (placement.fit) {
+    placement.fitWidth = CTarnelDlg::kFitWidth;
+    placement.fitHeight = CTarnelDlg::kFitHeight;
   }
 
   // Without --ini, an installed station started from anywhere still finds
@@ -171,11 +194,14 @@ int CTarnelApp::Run(int argc, char** argv) {
     dialog.SetIniFile(iniFile);
     dialog.SetAutostart(autostart);
     dialog.SetInspect(inspect);
+    dialog.SetHover(hover);
     dialog.OnInitDialog(&window);
     if (dialog.InitialisationFailed()) {
       std::fprintf(stderr, "tarnel: start-up failed: %s\n", dialog.GetMessageText());
     }
     dialog.OnPaint();
+    // The banner may have taken the keyboard while it opened.
+    window.TakeFocus();
     // Unattended start: the loop runs at once (it pumps the messages itself).
     if (autostart && !dialog.InitialisationFailed()) {
       dialog.StartRealTime();

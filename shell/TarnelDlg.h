@@ -42,6 +42,8 @@ class CTarnelDlg : public Qx_ErrorReport, public RealTimeClient, public platform
   static constexpr int kScrollStartX = 605;
   static constexpr int kScrollStartY = 5;
   static constexpr int kKeyStep = 20;
+  // A wheel notch away from a knob scrolls three key steps.
+  static constexpr int kWheelStep = 3 * kKeyStep;
   // Arrow-key presses kept for the keyboard poll, per key.
   static constexpr int kMaxPendingPresses = 8;
   // Colour of the client area around the picture.
@@ -58,6 +60,10 @@ class CTarnelDlg : public Qx_ErrorReport, public RealTimeClient, public platform
   static constexpr int kClientHeight = 749;
   static constexpr int kGroupBoxRight = 12;
   static constexpr int kSystemBorder = 1;
+  // The client area that shows the panel whole from the initial view: what
+  // --fit scales to the window.
+  static constexpr int kFitWidth = kGroupBoxRight + 2 + kPictureWidth - kScrollStartX;
+  static constexpr int kFitHeight = kSystemBorder + 2 + kPictureHeight - kScrollStartY;
 
   enum class Direction { None, Up, Down, Left, Right };
 
@@ -78,6 +84,9 @@ class CTarnelDlg : public Qx_ErrorReport, public RealTimeClient, public platform
   // binds with its offset and current value.
   void SetInspect(bool inspect) { inspect_ = inspect; }
   bool IsInspecting() const { return inspect_; }
+  // Outside inspect mode, a thin frame shows what a click under the pointer
+  // operates (on unless --no-hover).
+  void SetHover(bool hover) { hover_ = hover; }
   // The overlay handed to the window with the last paint.
   const platform::WindowOverlay& GetOverlay() const { return overlay_; }
 
@@ -90,11 +99,17 @@ class CTarnelDlg : public Qx_ErrorReport, public RealTimeClient, public platform
   void HandleEvent(const platform::Event& event);
   void OnEvent(const platform::Event& event) override { HandleEvent(event); }
   void OnKeyDown(platform::Key key, bool repeat);
+  void OnKeyUp(platform::Key key);
   void OnLButtonDown(int x, int y);
   void OnLButtonUp(int x, int y);
   void OnRButtonDown(int x, int y);
   void OnRButtonUp(int x, int y);
-  void OnMouseWheel(int delta);
+  // Over a knob, one notch turns it one position (away from the user:
+  // clockwise) through a click on that position's sector; elsewhere, or with
+  // Shift, the view scrolls (Shift: sideways).
+  void OnMouseWheel(int delta, bool shift = false);
+  // The pointer left the window: no hover frame.
+  void OnMouseLeave();
   void OnMouseMove(int x, int y);
   void OnClose();
   void OnDestroy();
@@ -162,7 +177,16 @@ class CTarnelDlg : public Qx_ErrorReport, public RealTimeClient, public platform
   uint32_t ReadU8(uint32_t offset) const;
   // The hint and the inspect status, handed to the window before a paint.
   void UpdateOverlay();
-  void DescribeControlUnderPointer();
+  void DescribeControlUnderPointer(platform::WindowOverlay* overlay);
+  void OutlineClickRegion(platform::WindowOverlay* overlay);
+  // A left click at a picture point, as a press and a release there; the
+  // pointer is put back.
+  void ClickAt(int x, int y);
+  // Draws every panel once with its controls as they start (unlit), and
+  // keeps that as the picture beneath the controls.
+  void DrawStartPicture();
+  // Asks the window system for the keyboard (a bare X server gives it to no one).
+  void TakeFocus();
 
   platform::WindowPort* window_ = nullptr;
   std::optional<GenericSimShm> generic_;
@@ -222,6 +246,12 @@ class CTarnelDlg : public Qx_ErrorReport, public RealTimeClient, public platform
   int lastPointerX_ = 0;
   int lastPointerY_ = 0;
   int pendingPresses_[4] = {};
+  // Per arrow: down by its events; stepped by a poll that saw it held before
+  // its press event came (that press then adds nothing).
+  bool keyDown_[4] = {};
+  bool steppedBeforePress_[4] = {};
+  bool hover_ = true;
+  bool pointerInside_ = false;
   bool autostart_ = false;
   bool inspect_ = false;
   platform::WindowOverlay overlay_;
