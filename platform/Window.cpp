@@ -90,8 +90,26 @@ void SdlWindow::ToPicture(uint32_t windowId, int x, int y, int* pictureX, int* p
     return;
   }
   shown->Arrange();
-  *pictureX = static_cast<int>(std::floor((x - shown->offsetX_ + 0.5) / shown->scale_));
-  *pictureY = static_cast<int>(std::floor((y - shown->offsetY_ + 0.5) / shown->scale_));
+  if (shown->scale_ == 1.0 && !shown->fit_) {
+    *pictureX = x;
+    *pictureY = y;
+    return;
+  }
+  // Present stretches the client area to its size times the scale; the
+  // stretch samples source pixel ((i + 1/2) * step) for target pixel i, with
+  // the step in 16.16 fixed point.
+  const Rect client = shown->GetClientRect();
+  auto map = [&](int at, int offset, int size) {
+    const int64_t target = std::lround(size * shown->scale_);
+    const int64_t i = at - offset;
+    if (target <= 0 || i < 0) {
+      return static_cast<int>(std::floor((i + 0.5) / shown->scale_));
+    }
+    const int64_t step = (int64_t{size} << 16) / target;
+    return static_cast<int>((i * step + step / 2) >> 16);
+  };
+  *pictureX = map(x, shown->offsetX_, client.right);
+  *pictureY = map(y, shown->offsetY_, client.bottom);
 }
 
 void SdlWindow::Arrange() const {

@@ -13,6 +13,7 @@
 #include "config/IniRead.h"
 #include "panels/BasePanel.h"
 #include "panels/PanelInterface.h"
+#include "panels/SubPanel.h"
 #include "shell/ClickRegion.h"
 #include "platform/MessageBox.h"
 #include "simlink/SharedField.h"
@@ -737,8 +738,17 @@ void CTarnelDlg::TakeFocus() {
 }
 
 void CTarnelDlg::DrawStartPicture() {
-  // Outside a drawing pass: the next pass draws all its copies again.
+  // A control's first image is its lit one, and the picture may hold lamps
+  // lit: every lamp and light is set dark before the panel is drawn (the
+  // first update sets them from the simulation). Outside a drawing pass, so
+  // the next pass draws all its copies again.
   for (int32_t id = 0; id < PanelManager::kMaxPanels; id++) {
+    if (auto* panel = dynamic_cast<SubPanel*>(cockpit_.GetPanel(id))) {
+      const PanelControls& controls = panel->Controls();
+      for (CButtonClass& button : controls.buttons) button.Update(kEventNone, false, false, false);
+      for (GuardedButton& guarded : controls.guarded) guarded.Button().Update(kEventNone, false, false, false);
+      for (PanelLight& light : controls.lights) light.light.SetLightState(false, false);
+    }
     cockpit_.DrawPanel(id, surface_);
   }
   damage_.Clear();
