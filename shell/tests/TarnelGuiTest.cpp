@@ -73,6 +73,21 @@ int ChangedPixels(const Screenshot& a, const Screenshot& b, int x0, int y0, int 
   return changed;
 }
 
+// The private server takes every client, also while others leave (a server
+// that resets when its last client leaves drops connections being set up).
+TEST(TarnelGui, PrivateServerTakesClientsWhileOthersLeave) {
+  const std::string xvfb = FindOnPath("Xvfb");
+  if (xvfb.empty() || FindOnPath("xdotool").empty()) {
+    GTEST_SKIP() << "Xvfb or xdotool is not installed: the server was not checked";
+  }
+  PrivateXServer server;
+  ASSERT_TRUE(server.Start(xvfb));
+  const std::string failed = server.Run(
+      "sh -c '(for i in $(seq 300); do xdotool getdisplaygeometry >/dev/null 2>&1; done) & "
+      "for i in $(seq 150); do xdotool getdisplaygeometry >/dev/null 2>&1 || echo x; done; wait'");
+  EXPECT_EQ("", failed) << "clients that could not connect: " << failed.size() / 2;
+}
+
 TEST(TarnelGui, OxygenButtonClickReachesSharedMemoryAndLampShowsOnScreen) {
   const std::string xvfb = FindOnPath("Xvfb");
   if (xvfb.empty() || FindOnPath("xdotool").empty() || FindOnPath("xwd").empty()) {

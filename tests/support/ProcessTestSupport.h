@@ -164,7 +164,10 @@ class ChildProcess {
 
 // A private X server. Xvfb picks a free display number itself and writes it
 // to a pipe (-displayfd), so two runs started at the same moment never share
-// a display.
+// a display. It never resets (-noreset): by default an X server resets when
+// its last client leaves, and drops every connection still being set up
+// then, so a program starting while a probe (xdotool) leaves fails with
+// "cannot open the display". On a busy machine that race is often lost.
 class PrivateXServer {
  public:
   // screen: the one screen's WIDTHxHEIGHTxDEPTH.
@@ -179,7 +182,7 @@ class PrivateXServer {
     const int writeEnd = ::fcntl(fds[1], F_DUPFD_CLOEXEC, 10);
     ::close(fds[1]);
     const bool started = writeEnd >= 0 && server_.Start({xvfb, "-displayfd", "3", "-screen", "0", screen,
-                                                         "-nolisten", "tcp"},
+                                                         "-nolisten", "tcp", "-noreset"},
                                                         {}, "/dev/null", "", writeEnd);
     if (writeEnd >= 0) {
       ::close(writeEnd);
