@@ -177,6 +177,10 @@ bool StartVideo(bool ownSignalHandlers, char* error, std::size_t errorSize) {
   if (ownSignalHandlers) {
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   }
+  // A click that gives a window the focus also clicks: otherwise SDL drops a
+  // press handled just after the focus came, and an operator's (or a
+  // kiosk's first) click is lost.
+  SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
   if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
     if (error != nullptr && errorSize > 0) {
       std::snprintf(error, errorSize, "%s", SDL_GetError());
