@@ -219,7 +219,7 @@ TEST(TarnelGui, AutostartWithTheDemoSimulationShowsALitLampWithoutAClick) {
   ASSERT_TRUE(station.Start({tarnel, "--autostart", "--ini", bin + "/Tarnel.ini"},
                             {"DISPLAY=" + server.Display(), "SDL_VIDEODRIVER=x11", env}, log));
   const std::string window = process_test::WaitForStationWindow(server, station);
-  ASSERT_FALSE(window.empty()) << "tarnel ended; see " << log;
+  ASSERT_FALSE(window.empty()) << "tarnel ended; see " << log << " and the X server's " << server.LogFile();
   server.Run("xdotool windowmove --sync " + window + " 0 0");
 
   GenericSimShm area;
