@@ -46,10 +46,6 @@ MouseButton ButtonOf(Uint8 button) {
 // The touch screen's fingers, turned into mouse events (main thread only).
 TouchInput gTouch;
 
-// A window pixel in the window's picture pixels: the picture pixel that the
-// scaled presentation shows there (it samples at the window pixel's centre).
-int Unscaled(int pixels, double scale) { return static_cast<int>(std::floor((pixels + 0.5) / scale)); }
-
 // Feeds a finger to the touch state in the window's picture pixels. Finger
 // positions are fractions of the window; a finger of no window of ours goes
 // to the window with the keyboard focus.
@@ -64,14 +60,14 @@ void Touch(const SDL_TouchFingerEvent& finger) {
   int width = 0;
   int height = 0;
   SDL_GetWindowSize(window, &width, &height);
-  const double scale = SdlWindow::ScaleOf(SDL_GetWindowID(window));
   auto fraction = [](float value) { return value >= 0.0f ? (value <= 1.0f ? value : 1.0f) : 0.0f; };  // NaN: 0
   auto pixel = [&](float value, int size) {
     const int at = static_cast<int>(fraction(value) * size);
-    return Unscaled(at < size ? at : size - 1, scale);
+    return at < size ? at : size - 1;
   };
-  const int x = pixel(finger.x, width);
-  const int y = pixel(finger.y, height);
+  int x = 0;
+  int y = 0;
+  SdlWindow::ToPicture(SDL_GetWindowID(window), pixel(finger.x, width), pixel(finger.y, height), &x, &y);
   const uint64_t now = SDL_GetTicks64();
   gTouch.SetWindow(SDL_GetWindowID(window));
   switch (finger.type) {
@@ -97,6 +93,8 @@ Event Decode(const SDL_Event& in) {
       out.window = in.window.windowID;
       if (in.window.event == SDL_WINDOWEVENT_CLOSE) {
         out.type = EventType::Close;
+      } else if (in.window.event == SDL_WINDOWEVENT_LEAVE) {
+        out.type = EventType::Leave;
       } else if (in.window.event == SDL_WINDOWEVENT_EXPOSED || in.window.event == SDL_WINDOWEVENT_SHOWN ||
                  in.window.event == SDL_WINDOWEVENT_RESTORED || in.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
         out.type = EventType::Expose;
@@ -107,21 +105,17 @@ Event Decode(const SDL_Event& in) {
       // The mouse events SDL or the window system make from a touch would
       // click a second time.
       if (in.button.which != SDL_TOUCH_MOUSEID && !gTouch.InUse(SDL_GetTicks64())) {
-        const double scale = SdlWindow::ScaleOf(in.button.windowID);
         out.type = in.type == SDL_MOUSEBUTTONDOWN ? EventType::MouseDown : EventType::MouseUp;
         out.window = in.button.windowID;
         out.button = ButtonOf(in.button.button);
-        out.x = Unscaled(in.button.x, scale);
-        out.y = Unscaled(in.button.y, scale);
+        SdlWindow::ToPicture(in.button.windowID, in.button.x, in.button.y, &out.x, &out.y);
       }
       break;
     case SDL_MOUSEMOTION:
       if (in.motion.which != SDL_TOUCH_MOUSEID && !gTouch.InUse(SDL_GetTicks64())) {
-        const double scale = SdlWindow::ScaleOf(in.motion.windowID);
         out.type = EventType::MouseMove;
         out.window = in.motion.windowID;
-        out.x = Unscaled(in.motion.x, scale);
-        out.y = Unscaled(in.motion.y, scale);
+        SdlWindow::ToPicture(in.motion.windowID, in.motion.x, in.motion.y, &out.x, &out.y);
       }
       break;
     case SDL_MOUSEWHEEL:
@@ -133,6 +127,7 @@ Event Decode(const SDL_Event& in) {
         out.type = EventType::Wheel;
         out.window = in.wheel.windowID;
         out.wheel = in.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -in.wheel.y : in.wheel.y;
+        out.shift = (SDL_GetModState() & KMOD_SHIFT) != 0;
       }
       break;
     case SDL_KEYDOWN:
@@ -182,6 +177,10 @@ bool StartVideo(bool ownSignalHandlers, char* error, std::size_t errorSize) {
   if (ownSignalHandlers) {
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   }
+  // A click that gives a window the focus also clicks: otherwise SDL drops a
+  // press handled just after the focus came, and an operator's (or a
+  // kiosk's first) click is lost.
+  SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
   if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
     if (error != nullptr && errorSize > 0) {
       std::snprintf(error, errorSize, "%s", SDL_GetError());

@@ -24,6 +24,7 @@ enum class EventType {
   Wheel,
   KeyDown,
   KeyUp,
+  Leave,      // the pointer left the window
   Wake        // posted by the program itself (PostWake), with its data
 };
 
@@ -34,6 +35,7 @@ struct Event {
   int x = 0;                                // pointer in client coordinates: MouseDown, MouseUp, MouseMove
   int y = 0;
   int wheel = 0;                            // Wheel: > 0 turned away from the user, < 0 towards
+  bool shift = false;                       // Wheel: a Shift key is held
   Key key = Key::Other;                     // KeyDown, KeyUp
   bool repeat = false;                      // KeyDown made by the keyboard's auto-repeat
   int64_t data = 0;                         // Wake

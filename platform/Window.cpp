@@ -2,6 +2,7 @@
 
 #include <SDL.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -13,8 +14,8 @@ namespace platform {
 
 namespace {
 
-// Names the presentation scale among the window's data, for the event decoder.
-constexpr char kScaleData[] = "tarnel.scale";
+// Names the window object among the window's data, for the event decoder.
+constexpr char kWindowData[] = "tarnel.window";
 
 // A picture-pixel size from a window-system one, at least 1.
 int PictureSize(int pixels, double scale) {
@@ -45,6 +46,9 @@ constexpr int kOverlayFontSize = 13;
 constexpr int kBandPadding = 4;
 constexpr int kBandMaxWidth = 4096;
 constexpr int kOutlineWidth = 2;
+// The status line wraps onto at most this many lines; the last is cut with "...".
+constexpr int kStatusLines = 3;
+constexpr int kWrapSpans = 32;
 
 }  // namespace
 
@@ -77,10 +81,49 @@ bool ParseGeometry(const char* text, WindowPlacement* placement) {
   return true;
 }
 
-double SdlWindow::ScaleOf(uint32_t windowId) {
+void SdlWindow::ToPicture(uint32_t windowId, int x, int y, int* pictureX, int* pictureY) {
   SDL_Window* window = windowId != 0 ? SDL_GetWindowFromID(windowId) : nullptr;
-  const auto* scale = window != nullptr ? static_cast<const double*>(SDL_GetWindowData(window, kScaleData)) : nullptr;
-  return scale != nullptr ? *scale : 1.0;
+  const auto* shown = window != nullptr ? static_cast<const SdlWindow*>(SDL_GetWindowData(window, kWindowData)) : nullptr;
+  if (shown == nullptr) {
+    *pictureX = x;
+    *pictureY = y;
+    return;
+  }
+  shown->Arrange();
+  if (shown->scale_ == 1.0 && !shown->fit_) {
+    *pictureX = x;
+    *pictureY = y;
+    return;
+  }
+  // Present stretches the client area to its size times the scale; the
+  // stretch samples source pixel ((i + 1/2) * step) for target pixel i, with
+  // the step in 16.16 fixed point.
+  const Rect client = shown->GetClientRect();
+  auto map = [&](int at, int offset, int size) {
+    const int64_t target = std::lround(size * shown->scale_);
+    const int64_t i = at - offset;
+    if (target <= 0 || i < 0) {
+      return static_cast<int>(std::floor((i + 0.5) / shown->scale_));
+    }
+    const int64_t step = (int64_t{size} << 16) / target;
+    return static_cast<int>((i * step + step / 2) >> 16);
+  };
+  *pictureX = map(x, shown->offsetX_, client.right);
+  *pictureY = map(y, shown->offsetY_, client.bottom);
+}
+
+void SdlWindow::Arrange() const {
+  if (!fit_ || window_ == nullptr) {
+    return;
+  }
+  int w = 0;
+  int h = 0;
+  SDL_GetWindowSize(Sdl(window_), &w, &h);
+  double scale = std::min(static_cast<double>(w) / fitWidth_, static_cast<double>(h) / fitHeight_);
+  scale = std::clamp(scale, WindowPlacement::kMinScale, WindowPlacement::kMaxScale);
+  scale_ = scale;
+  offsetX_ = std::max(0, (w - static_cast<int>(std::lround(fitWidth_ * scale))) / 2);
+  offsetY_ = std::max(0, (h - static_cast<int>(std::lround(fitHeight_ * scale))) / 2);
 }
 
 SdlWindow::~SdlWindow() { Destroy(); }
@@ -105,6 +148,14 @@ bool SdlWindow::Create(const char* title, int clientWidth, int clientHeight, cha
   // NaN and out-of-range scales are refused by the caller; here they are 1.
   const bool scaleUsable = placement.scale >= WindowPlacement::kMinScale && placement.scale <= WindowPlacement::kMaxScale;
   scale_ = scaleUsable ? placement.scale : 1.0;
+  offsetX_ = 0;
+  offsetY_ = 0;
+  fit_ = placement.fit && placement.fitWidth > 0 && placement.fitHeight > 0;
+  fitWidth_ = placement.fitWidth;
+  fitHeight_ = placement.fitHeight;
+  if (fit_) {
+    scale_ = 1.0;  // until the window's size is known
+  }
   int width = static_cast<int>(std::lround(clientWidth * scale_));
   int height = static_cast<int>(std::lround(clientHeight * scale_));
   if (placement.fixedSize) {
@@ -132,7 +183,8 @@ bool SdlWindow::Create(const char* title, int clientWidth, int clientHeight, cha
   if (created == nullptr) {
     return fail("SDL_CreateWindow: %s", SDL_GetError());
   }
-  SDL_SetWindowData(created, kScaleData, &scale_);
+  SDL_SetWindowData(created, kWindowData, this);
+  Arrange();
   SDL_GetWindowSurface(created);
   return true;
 }
@@ -210,9 +262,9 @@ Rect SdlWindow::GetWindowRect() const {
   int w = 0;
   int h = 0;
   SDL_GetWindowPosition(Sdl(window_), &x, &y);
-  SDL_GetWindowSize(Sdl(window_), &w, &h);
-  w = PictureSize(w, scale_);
-  h = PictureSize(h, scale_);
+  const Rect client = GetClientRect();
+  w = client.right;
+  h = client.bottom;
   int top = 0;
   int left = 0;
   int bottom = 0;
@@ -229,7 +281,15 @@ Rect SdlWindow::GetWindowRect() const {
 
 Rect SdlWindow::GetClientRect() const {
   Rect rect;
-  if (window_ != nullptr) {
+  if (window_ != nullptr && fit_) {
+    // The fitted picture pixels (more where the scale's limit leaves room).
+    Arrange();
+    int w = 0;
+    int h = 0;
+    SDL_GetWindowSize(Sdl(window_), &w, &h);
+    rect.right = std::max(fitWidth_, PictureSize(w - 2 * offsetX_, scale_));
+    rect.bottom = std::max(fitHeight_, PictureSize(h - 2 * offsetY_, scale_));
+  } else if (window_ != nullptr) {
     SDL_GetWindowSize(Sdl(window_), &rect.right, &rect.bottom);
     rect.right = PictureSize(rect.right, scale_);
     rect.bottom = PictureSize(rect.bottom, scale_);
@@ -246,6 +306,13 @@ int SdlWindow::GetFrameWidth() const {
     return 0;
   }
   return left;
+}
+
+void SdlWindow::TakeFocus() {
+  if (window_ != nullptr) {
+    SDL_RaiseWindow(Sdl(window_));
+    SDL_SetWindowInputFocus(Sdl(window_));
+  }
 }
 
 void SdlWindow::SetTitle(const char* title) {
@@ -275,11 +342,12 @@ void SdlWindow::ShowPicture(const DrawSurface& picture, const Rect& source, int 
 
 NativeSurface* SdlWindow::DrawTarget() {
   SDL_Surface* shown = SDL_GetWindowSurface(Sdl(window_));
-  if (shown == nullptr || scale_ == 1.0) {
+  if (shown == nullptr || (scale_ == 1.0 && !fit_)) {
     return reinterpret_cast<NativeSurface*>(shown);
   }
-  const int width = PictureSize(shown->w, scale_);
-  const int height = PictureSize(shown->h, scale_);
+  const Rect client = GetClientRect();
+  const int width = client.right;
+  const int height = client.bottom;
   if (scaled_ == nullptr || Sdl(scaled_)->w != width || Sdl(scaled_)->h != height) {
     if (scaled_ != nullptr) {
       SDL_FreeSurface(Sdl(scaled_));
@@ -292,13 +360,20 @@ NativeSurface* SdlWindow::DrawTarget() {
 
 void SdlWindow::Present() {
   SDL_Surface* shown = SDL_GetWindowSurface(Sdl(window_));
-  if (shown != nullptr && scaled_ != nullptr && scale_ != 1.0) {
-    // Stretched to the picture's size times the scale, sampling at each
-    // window pixel's centre, as the event decoder maps the pointer back.
+  if (shown != nullptr && scaled_ != nullptr && (scale_ != 1.0 || fit_)) {
+    // Stretched to the picture's size times the scale at the offset,
+    // sampling at each window pixel's centre, as the event decoder maps the
+    // pointer back.
     SDL_Surface* source = Sdl(scaled_);
-    SDL_Rect dest{0, 0, static_cast<int>(std::lround(source->w * scale_)), static_cast<int>(std::lround(source->h * scale_))};
+    SDL_Rect dest{offsetX_, offsetY_, static_cast<int>(std::lround(source->w * scale_)),
+                  static_cast<int>(std::lround(source->h * scale_))};
     SDL_BlitScaled(source, nullptr, shown, &dest);
-    const SDL_Rect rest[] = {{dest.w, 0, shown->w - dest.w, shown->h}, {0, dest.h, shown->w, shown->h - dest.h}};
+    const int right = dest.x + dest.w;
+    const int bottom = dest.y + dest.h;
+    const SDL_Rect rest[] = {{0, 0, shown->w, dest.y},
+                             {0, bottom, shown->w, shown->h - bottom},
+                             {0, dest.y, dest.x, dest.h},
+                             {right, dest.y, shown->w - right, dest.h}};
     for (const SDL_Rect& strip : rest) {
       if (strip.w > 0 && strip.h > 0) {
         SDL_FillRect(shown, &strip, SDL_MapRGB(shown->format, 0, 0, 0));
@@ -325,12 +400,20 @@ void SdlWindow::ShowPictureParts(const DrawSurface& picture, const Rect& source,
   if (count <= 0) {
     return;
   }
-  SDL_Rect changed[DamageList::kCapacity];
-  const int shown = CopyViewParts(target, picture, source, destX, destY, parts, count, changed);
+  SDL_Rect changed[DamageList::kCapacity + 4];
+  int shown = CopyViewParts(target, picture, source, destX, destY, parts, count, changed);
   if (shown <= 0) {
     return;
   }
-  if (scale_ != 1.0) {
+  // An outline over a changed part is drawn again (texts are shown whole).
+  if (overlay_.outlined) {
+    Rect sides[4];
+    const int drawn = DrawOutline(reinterpret_cast<NativeSurface*>(target), sides);
+    for (int i = 0; i < drawn; i++) {
+      changed[shown++] = SDL_Rect{sides[i].left, sides[i].top, sides[i].Width(), sides[i].Height()};
+    }
+  }
+  if (scale_ != 1.0 || fit_) {
     Present();  // stretched whole, so the parts show no seams
   } else {
     SDL_UpdateWindowSurfaceRects(Sdl(window_), changed, shown);
@@ -343,16 +426,8 @@ void SdlWindow::DrawOverlay(NativeSurface* native) {
     return;
   }
   if (overlay_.outlined) {
-    const Rect& r = overlay_.outline;
-    const Uint32 colour = SDL_MapRGB(target->format, 0xFF, 0x30, 0xC0);
-    const int w = kOutlineWidth;
-    const SDL_Rect sides[] = {{r.left - w, r.top - w, r.Width() + 2 * w, w},
-                              {r.left - w, r.bottom, r.Width() + 2 * w, w},
-                              {r.left - w, r.top, w, r.Height()},
-                              {r.right, r.top, w, r.Height()}};
-    for (const SDL_Rect& side : sides) {
-      if (side.w > 0 && side.h > 0) SDL_FillRect(target, &side, colour);
-    }
+    Rect sides[4];
+    DrawOutline(native, sides);
   }
   if (overlay_.notice[0] == '\0' && overlay_.status[0] == '\0') {
     return;
@@ -375,7 +450,52 @@ void SdlWindow::DrawOverlay(NativeSurface* native) {
     DrawBand(native, overlay_.notice, (target->w - width) / 2, (target->h - bandHeight) / 2, width);
   }
   if (overlay_.status[0] != '\0') {
-    DrawBand(native, overlay_.status, 0, target->h - bandHeight, target->w);
+    DrawStatus(native, bandHeight);
+  }
+}
+
+int SdlWindow::DrawOutline(NativeSurface* native, Rect* drawn) {
+  SDL_Surface* target = Sdl(native);
+  const Rect& r = overlay_.outline;
+  const Uint32 colour = SDL_MapRGB(target->format, 0xFF, 0x30, 0xC0);
+  const int w = overlay_.thin ? 1 : kOutlineWidth;
+  const SDL_Rect sides[] = {{r.left - w, r.top - w, r.Width() + 2 * w, w},
+                            {r.left - w, r.bottom, r.Width() + 2 * w, w},
+                            {r.left - w, r.top, w, r.Height()},
+                            {r.right, r.top, w, r.Height()}};
+  int count = 0;
+  for (const SDL_Rect& side : sides) {
+    SDL_Rect clipped;
+    const SDL_Rect all{0, 0, target->w, target->h};
+    if (side.w > 0 && side.h > 0 && SDL_IntersectRect(&side, &all, &clipped) == SDL_TRUE) {
+      SDL_FillRect(target, &clipped, colour);
+      drawn[count++] = Rect{clipped.x, clipped.y, clipped.x + clipped.w, clipped.y + clipped.h};
+    }
+  }
+  return count;
+}
+
+void SdlWindow::DrawStatus(NativeSurface* target, int bandHeight) {
+  const int width = Sdl(target)->w;
+  TextSpan spans[kWrapSpans];
+  const int inner = width - 4 * kBandPadding;
+  const int count = font_.WrapTail(overlay_.status, inner > 1 ? inner : 1, spans, kWrapSpans);
+  const int lines = count < kStatusLines ? count : kStatusLines;
+  char line[sizeof overlay_.status + 4];
+  for (int i = 0; i < lines; i++) {
+    std::size_t length = spans[i].length < sizeof line - 4 ? spans[i].length : sizeof line - 4;
+    std::memcpy(line, overlay_.status + spans[i].start, length);
+    if (i == lines - 1 && count > lines) {
+      // Cut so that the "..." still fits the width.
+      const int dots = font_.MeasureText("...", 3);
+      while (length > 0 && font_.MeasureText(line, length) + dots > inner) {
+        length--;
+      }
+      std::memcpy(line + length, "...", 3);
+      length += 3;
+    }
+    line[length] = '\0';
+    DrawBand(target, line, 0, Sdl(target)->h - (lines - i) * bandHeight, width);
   }
 }
 

@@ -17,12 +17,14 @@ struct NativeWindow;
 
 // What is drawn over the picture each time it is shown, never onto it: a
 // notice in the middle of the client area, a status line along its bottom
-// edge and an outline around a rectangle (client coordinates). Empty texts
-// and outlined = false draw nothing.
+// edge (wrapped at spaces to the client width, cut with "..." when longer
+// than a few lines) and an outline around a rectangle (client coordinates,
+// thin: one pixel wide). Empty texts and outlined = false draw nothing.
 struct WindowOverlay {
   char notice[128] = {};
   char status[768] = {};
   bool outlined = false;
+  bool thin = false;
   Rect outline;
 
   bool IsEmpty() const { return notice[0] == '\0' && status[0] == '\0' && !outlined; }
@@ -46,6 +48,9 @@ class WindowPort {
   // Width of the sizing frame (0 when the window has none).
   virtual int GetFrameWidth() const = 0;
   virtual void SetTitle(const char* title) = 0;
+  // Raises the window and asks for the keyboard focus (a bare X server gives
+  // it to no window by itself).
+  virtual void TakeFocus() {}
   // Copies the source rectangle of the picture to (destX, destY) of the
   // client area (what lies off the picture or the window is clipped), fills
   // the parts of the client area the picture leaves with the background
@@ -79,6 +84,11 @@ struct WindowPlacement {
   // The picture is shown this many times larger; the window's client area
   // and every pointer position stay in picture pixels.
   double scale = 1.0;
+  // fitWidth x fitHeight picture pixels are shown as large as the window
+  // allows, keeping their shape, centred; the scale above is then unused.
+  bool fit = false;
+  int fitWidth = 0;
+  int fitHeight = 0;
 };
 
 // Reads "WxH+X+Y" (or "WxH", or "+X+Y") into the placement. False, the
@@ -89,8 +99,10 @@ class SdlWindow final : public WindowPort {
  public:
   enum class Frame { Sizable, Fixed };
 
-  // The presentation scale of one of the program's windows; 1 for any other.
-  static double ScaleOf(uint32_t windowId);
+  // A point of one of the program's windows (window pixels) in its picture
+  // pixels: the picture pixel shown there (at a window pixel's centre). For
+  // any other window the point is unchanged.
+  static void ToPicture(uint32_t windowId, int x, int y, int* pictureX, int* pictureY);
 
   SdlWindow() = default;
   ~SdlWindow() override;
@@ -117,6 +129,7 @@ class SdlWindow final : public WindowPort {
   Rect GetClientRect() const override;
   int GetFrameWidth() const override;
   void SetTitle(const char* title) override;
+  void TakeFocus() override;
   void ShowPicture(const DrawSurface& picture, const Rect& source, int destX, int destY,
                    uint32_t background) override;
   void SetOverlay(const WindowOverlay& overlay) override { overlay_ = overlay; }
@@ -126,6 +139,10 @@ class SdlWindow final : public WindowPort {
  private:
   // Draws the overlay onto the window's surface, after the picture.
   void DrawOverlay(NativeSurface* target);
+  // Draws the outline; the sides drawn (at most 4), clipped to the target.
+  int DrawOutline(NativeSurface* target, Rect* drawn);
+  // The status line along the bottom edge, wrapped to the target's width.
+  void DrawStatus(NativeSurface* target, int bandHeight);
   // Draws one text on a dark band at x, y of the target.
   void DrawBand(NativeSurface* target, const char* text, int x, int y, int width);
   // The surface the picture is drawn on: the window's own at scale 1,
@@ -139,8 +156,18 @@ class SdlWindow final : public WindowPort {
   TextFont font_;
   bool fontTried_ = false;
   DrawSurface band_;
+  // Sets the scale and the picture's place for the window's size (fit).
+  void Arrange() const;
+
   NativeWindow* window_ = nullptr;
-  double scale_ = 1.0;
+  // How the picture pixels are shown: enlarged by scale_ and placed at the
+  // offset (window pixels); fit_ recomputes both from the window's size.
+  mutable double scale_ = 1.0;
+  mutable int offsetX_ = 0;
+  mutable int offsetY_ = 0;
+  bool fit_ = false;
+  int fitWidth_ = 0;
+  int fitHeight_ = 0;
   NativeSurface* scaled_ = nullptr;
   // The window surface of the last whole picture shown, its size and the
   // background used; a different surface holds nothing of it.

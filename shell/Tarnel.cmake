@@ -2,6 +2,7 @@
 add_library(tarnel_shell STATIC
   TarnelDlg.cpp
   TarnelDlgWeb.cpp
+  ClickRegion.cpp
   TarnelApp.cpp)
 target_include_directories(tarnel_shell PUBLIC ${CMAKE_SOURCE_DIR})
 target_link_libraries(tarnel_shell PUBLIC tarnel_shell_loop tarnel_devices tarnel_panels tarnel_controls tarnel_config

@@ -60,6 +60,7 @@ struct TarnelOptions {
   std::string virtualPipe;
   bool listDevices = false;
   bool literalRotation = false;
+  bool noHover = false;
   bool headless = false;
   std::string webAddress;
   std::string webTokenFile;
@@ -74,7 +75,10 @@ void DeclareOptions(CLI::App& app, TarnelOptions& o) {
   app.add_option("--ini", o.iniFile,
                  "program ini file (default: Tarnel.ini in the working\nfolder, else the one beside the program)")
       ->type_name("PATH");
-  app.add_flag("--fullscreen", o.placement.fullscreen, "cover the whole monitor");
+  app.add_flag("--fullscreen", o.placement.fullscreen,
+               "cover the whole monitor (and fit the panel to it unless\n--scale is given)");
+  app.add_flag("--fit", o.placement.fit, "show the whole panel as large as the window allows,\ncentred");
+  app.add_flag("--no-hover", o.noHover, "no frame around what a click under the pointer operates");
   app.add_option("--display", o.placement.display, "open on monitor N (0 the first)")
       ->type_name("N")
       ->check(Check([](const std::string& text) -> std::string {
@@ -157,12 +161,29 @@ int CTarnelApp::Run(int argc, char** argv) {
   const bool stats = options.stats;
   const bool autostart = options.autostart;
   const bool inspect = options.inspect;
+  // A full screen shows the whole panel unless a scale was asked for.
+  if (options.placement.fullscreen && command.App().count("--scale") == 0) {
+    options.placement.fit = true;
+  }
+  if (options.placement.fit) {
+    options.placement.fitWidth = CTarnelDlg::kFitWidth;
+    options.placement.fitHeight = CTarnelDlg::kFitHeight;
+  }
   const platform::WindowPlacement& placement = options.placement;
   if (options.listDevices) {
     char error[256];
     const int listed = JoystickDevices::List(stdout, error, sizeof error);
     if (listed < 0) std::fprintf(stderr, "tarnel: %s\n", error);
     return listed < 0 ? 1 : 0;
+  }
+
+  // A full screen shows the whole panel unless a scale was asked for.
+  if (placement.fullscreen && !scaleGiven) {
+    placement.fit = true;
+  }
+  if (placement.fit) {
+    placement.fitWidth = CTarnelDlg::kFitWidth;
+    placement.fitHeight = CTarnelDlg::kFitHeight;
   }
 
   // Without --ini, an installed station started from anywhere still finds
@@ -253,6 +274,7 @@ int CTarnelApp::Run(int argc, char** argv) {
       platform::SetUnattendedBoxTimeout(kUnattendedBoxMs);
     }
     dialog.SetLiteralRotation(options.literalRotation);
+    dialog.SetHover(!options.noHover);
     dialog.SetInputs(options.inputsFile.empty() ? nullptr : options.inputsFile.c_str(),
                      options.virtualPipe.empty() ? nullptr : options.virtualPipe.c_str());
     dialog.OnInitDialog(headless ? nullptr : &window);
@@ -271,6 +293,8 @@ int CTarnelApp::Run(int argc, char** argv) {
       }
     }
     dialog.OnPaint();
+    // The banner may have taken the keyboard while it opened.
+    window.TakeFocus();
     // Unattended start: the loop runs at once (it pumps the messages itself).
     if (unattended && !dialog.InitialisationFailed()) {
       dialog.StartRealTime();

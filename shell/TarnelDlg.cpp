@@ -13,6 +13,8 @@
 #include "config/IniRead.h"
 #include "panels/BasePanel.h"
 #include "panels/PanelInterface.h"
+#include "panels/SubPanel.h"
+#include "shell/ClickRegion.h"
 #include "platform/MessageBox.h"
 #include "platform/SharedMemory.h"
 #include "simlink/SharedField.h"
@@ -202,6 +204,7 @@ bool CTarnelDlg::InitialiseDialog() {
   banner.AddProgress(10);
 
   SetInitialView();
+  DrawStartPicture();
   banner.AddProgress(10);
 
   // Navigation data: nothing to load; the step succeeds.
@@ -320,6 +323,7 @@ int CTarnelDlg::ArrowIndex(platform::Key key) {
 void CTarnelDlg::OnKeyDown(platform::Key key, bool repeat) {
   if (key == platform::Key::F1) {
     ShowAbout();
+    TakeFocus();  // the box had it
     return;
   }
   if (key == platform::Key::F2 && !repeat) {
@@ -329,11 +333,29 @@ void CTarnelDlg::OnKeyDown(platform::Key key, bool repeat) {
     return;
   }
   // A press counts for one step even when the key is up again before the
-  // next poll. Presses come only while the keyboard is polled; the
-  // keyboard's auto-repeat is left to the poll, which sees the key held.
+  // next poll. Presses count only while the keyboard is polled; the
+  // keyboard's auto-repeat is left to the poll, which sees the key held. A
+  // poll may see the key held before its press event is handled: it stepped
+  // for that press already.
   const int arrow = ArrowIndex(key);
-  if (arrow >= 0 && !repeat && !closing_ && iterationCount_ >= 20 && pendingPresses_[arrow] < kMaxPendingPresses) {
+  if (arrow < 0 || repeat) {
+    return;
+  }
+  keyDown_[arrow] = true;
+  if (steppedBeforePress_[arrow]) {
+    steppedBeforePress_[arrow] = false;
+    return;
+  }
+  if (!closing_ && iterationCount_ >= 20 && pendingPresses_[arrow] < kMaxPendingPresses) {
     pendingPresses_[arrow]++;
+  }
+}
+
+void CTarnelDlg::OnKeyUp(platform::Key key) {
+  const int arrow = ArrowIndex(key);
+  if (arrow >= 0) {
+    keyDown_[arrow] = false;
+    steppedBeforePress_[arrow] = false;
   }
 }
 
@@ -344,21 +366,21 @@ void CTarnelDlg::PollKeyboard() {
   static constexpr platform::Key kArrows[] = {platform::Key::Up, platform::Key::Down, platform::Key::Left,
                                               platform::Key::Right};
   static constexpr Direction kDirections[] = {Direction::Up, Direction::Down, Direction::Left, Direction::Right};
-  // In this order, each overriding the previous: a held key, or one pressed
-  // and released since the last poll. A held key's own press is used up by
-  // holding it.
+  // In this order, each overriding the previous: a held key, or one with a
+  // press not yet stepped. Every press gives one step (the first of a hold);
+  // a hold gives one more per poll.
   int chosen = -1;
   for (int i = 0; i < 4; i++) {
-    const bool held = window_->IsKeyHeld(kArrows[i]);
-    if (held) {
-      pendingPresses_[i] = 0;
-    }
-    if (held || pendingPresses_[i] > 0) {
+    if (window_->IsKeyHeld(kArrows[i]) || pendingPresses_[i] > 0) {
       chosen = i;
     }
   }
-  if (chosen >= 0 && pendingPresses_[chosen] > 0) {
-    pendingPresses_[chosen]--;
+  if (chosen >= 0) {
+    if (pendingPresses_[chosen] > 0) {
+      pendingPresses_[chosen]--;
+    } else if (!keyDown_[chosen]) {
+      steppedBeforePress_[chosen] = true;
+    }
   }
   KeyScroll(chosen >= 0 ? kDirections[chosen] : Direction::None);
   if (window_->IsKeyHeld(platform::Key::PageDown)) {
@@ -397,6 +419,14 @@ void CTarnelDlg::ClampScroll() {
   int windowHeight = windowRect_.Height();
   int limitY = windowHeight < kPictureHeight ? kPictureHeight - windowHeight : 0;
   int limitX = windowWidth < kPictureWidth ? kPictureWidth - windowWidth + viewOriginX_ + 2 * frameWidth_ : 0;
+  // A window wider (taller) than the rest of the picture keeps the view's
+  // left (top) edge where the initial view puts it: what lies beyond is no panel.
+  if (limitX < kScrollStartX) {
+    limitX = kScrollStartX;
+  }
+  if (limitY < kScrollStartY) {
+    limitY = kScrollStartY;
+  }
   if (scrollY_ < kScrollStartY) {
     scrollY_ = kScrollStartY;
   }
@@ -475,9 +505,48 @@ void CTarnelDlg::OnRButtonUp(int x, int y) {
   RouteMouse(x, y);
 }
 
-void CTarnelDlg::OnMouseWheel(int delta) { mouse_.button = delta < 0 ? 3 : 4; }
+void CTarnelDlg::OnMouseWheel(int delta, bool shift) {
+  if (initialisationFailed_ || closing_) {
+    return;
+  }
+  const int direction = delta < 0 ? -1 : 1;
+  int clickX = 0;
+  int clickY = 0;
+  if (!shift && click_region::FindKnobTurn(cockpit_, scrollX_ + mouse_.x, scrollY_ + mouse_.y, direction, &clickX,
+                                           &clickY)) {
+    ClickAt(clickX, clickY);
+    return;
+  }
+  // Turned away from the user: the view moves up (with Shift: left).
+  const int notches = delta == 0 ? 1 : (delta > 5 ? 5 : (delta < -5 ? 5 : (delta < 0 ? -delta : delta)));
+  const int step = -direction * notches * kWheelStep;
+  if (shift) {
+    DragScroll(step, 0);
+  } else {
+    DragScroll(0, step);
+  }
+  if (!loopRunning_) OnPaint();
+}
+
+void CTarnelDlg::ClickAt(int x, int y) {
+  const MouseState pointer = mouse_;
+  mouse_ = MouseState{1, x - scrollX_, y - scrollY_};
+  PublishView();
+  cockpit_.HandleMouse(x, y);
+  mouse_.button = 0;
+  PublishView();
+  cockpit_.HandleMouse(x, y);
+  mouse_ = pointer;
+  PublishView();
+}
+
+void CTarnelDlg::OnMouseLeave() {
+  pointerInside_ = false;
+  if (!loopRunning_) OnPaint();
+}
 
 void CTarnelDlg::OnMouseMove(int x, int y) {
+  pointerInside_ = true;
   if (mouse_.button == 3 || mouse_.button == 4) {
     return;
   }
@@ -494,7 +563,7 @@ void CTarnelDlg::OnMouseMove(int x, int y) {
   lastPointerX_ = x;
   lastPointerY_ = y;
   RouteMouse(x, y);
-  if (inspect_ && !loopRunning_) OnPaint();
+  if ((inspect_ || hover_ || overlay_.outlined) && !loopRunning_) OnPaint();
 }
 
 void CTarnelDlg::RouteMouse(int x, int y) {
@@ -559,8 +628,9 @@ void CTarnelDlg::PaintPicture() {
     return;
   }
   UpdateOverlay();
-  // An overlay, on now or just gone, is drawn over the whole view.
-  const bool overlay = !overlay_.IsEmpty();
+  // A text overlay, on now or just gone, is drawn over the whole view (an
+  // outline alone is drawn over the parts too).
+  const bool overlay = overlay_.notice[0] != '\0' || overlay_.status[0] != '\0';
   if (overlay || overlayShown_) {
     presentWhole_ = true;
   }
@@ -581,26 +651,56 @@ void CTarnelDlg::PaintPicture() {
   damage_.Clear();
 }
 
+namespace {
+
+bool SameOverlay(const platform::WindowOverlay& a, const platform::WindowOverlay& b) {
+  return std::strcmp(a.notice, b.notice) == 0 && std::strcmp(a.status, b.status) == 0 && a.outlined == b.outlined &&
+         (!a.outlined || (a.outline.left == b.outline.left && a.outline.top == b.outline.top &&
+                          a.outline.right == b.outline.right && a.outline.bottom == b.outline.bottom));
+}
+
+}  // namespace
+
 void CTarnelDlg::UpdateOverlay() {
   const bool hint = !autostart_ && !loopRunning_ && iterationCount_ == 0 && !initialisationFailed_;
-  // The running station shows none: nothing to make or hand on per iteration.
-  if (!hint && !inspect_ && overlay_.IsEmpty()) {
+  const bool hover = hover_ && !inspect_ && pointerInside_ && genericBase_ != nullptr;
+  // Without hint, inspect or hover nothing is made or handed on per iteration.
+  if (!hint && !inspect_ && !hover && overlay_.IsEmpty()) {
     return;
   }
-  overlay_ = platform::WindowOverlay{};
+  platform::WindowOverlay next;
   if (hint) {
-    CopyBounded(overlay_.notice, kStartHint, sizeof overlay_.notice);
+    CopyBounded(next.notice, kStartHint, sizeof next.notice);
   }
   if (inspect_) {
-    DescribeControlUnderPointer();
+    DescribeControlUnderPointer(&next);
     // What the devices just did (came, went, a learnt mapping line) comes first.
     if (hardware_.FreshStatus()[0] != '\0') {
-      char control[sizeof overlay_.status];
-      CopyBounded(control, overlay_.status, sizeof control);
-      FormatBounded(overlay_.status, sizeof overlay_.status, "[%s]   %s", hardware_.FreshStatus(), control);
+      char control[sizeof next.status];
+      CopyBounded(control, next.status, sizeof control);
+      FormatBounded(next.status, sizeof next.status, "[%s]   %s", hardware_.FreshStatus(), control);
     }
+  } else if (hover) {
+    OutlineClickRegion(&next);
   }
+  if (SameOverlay(next, overlay_)) {
+    return;
+  }
+  // What the old overlay covered is shown again.
+  overlay_ = next;
+  presentWhole_ = true;
   if (window_ != nullptr) window_->SetOverlay(overlay_);
+}
+
+void CTarnelDlg::OutlineClickRegion(platform::WindowOverlay* overlay) {
+  platform::Rect region;
+  if (!click_region::Find(cockpit_, scrollX_ + mouse_.x, scrollY_ + mouse_.y, nullptr, &region)) {
+    return;
+  }
+  overlay->outlined = true;
+  overlay->thin = true;
+  overlay->outline = platform::Rect{region.left - scrollX_ + viewOriginX_, region.top - scrollY_ + viewOriginY_,
+                                    region.right - scrollX_ + viewOriginX_, region.bottom - scrollY_ + viewOriginY_};
 }
 
 namespace {
@@ -624,14 +724,14 @@ bool AppendField(const InterfaceField& f, void* context) {
 
 }  // namespace
 
-void CTarnelDlg::DescribeControlUnderPointer() {
+void CTarnelDlg::DescribeControlUnderPointer(platform::WindowOverlay* overlay) {
   const int x = scrollX_ + mouse_.x;
   const int y = scrollY_ + mouse_.y;
   ControlHit hit;
   if (!cockpit_.FindControlAt(x, y, &hit)) {
     const int32_t id = cockpit_.FindPanelAt(x, y);
     const PanelFacts* facts = FindPanelFacts(id);
-    FormatBounded(overlay_.status, sizeof overlay_.status, "Inspect (F2 ends): %s - no control under the pointer",
+    FormatBounded(overlay->status, sizeof overlay->status, "Inspect (F2 ends): %s - no control under the pointer",
                   facts != nullptr && facts->tables != nullptr ? facts->key : "no panel");
     return;
   }
@@ -647,12 +747,12 @@ void CTarnelDlg::DescribeControlUnderPointer() {
     RowTitle(*hit.facts, RowRef{RowKind::kButton, int16_t(button)}, fieldsOf, sizeof fieldsOf);
     FormatBounded(covered, sizeof covered, " over %s", fieldsOf);
   }
-  FormatBounded(overlay_.status, sizeof overlay_.status, "%s%s |", row, covered);
-  StatusLine line{overlay_.status, sizeof overlay_.status, genericBase_};
+  FormatBounded(overlay->status, sizeof overlay->status, "%s%s |", row, covered);
+  StatusLine line{overlay->status, sizeof overlay->status, genericBase_};
   VisitRowFields(*hit.facts, hit.layout, hit.unit, hit.row, AppendField, &line);
   // The outline in client coordinates.
-  overlay_.outlined = true;
-  overlay_.outline = platform::Rect{hit.rect.left - scrollX_ + viewOriginX_, hit.rect.top - scrollY_ + viewOriginY_,
+  overlay->outlined = true;
+  overlay->outline = platform::Rect{hit.rect.left - scrollX_ + viewOriginX_, hit.rect.top - scrollY_ + viewOriginY_,
                                     hit.rect.right - scrollX_ + viewOriginX_, hit.rect.bottom - scrollY_ + viewOriginY_};
 }
 
@@ -682,6 +782,33 @@ void CTarnelDlg::Shutdown() {
     trainingBase_ = nullptr;
     surface_.Release();
     pictureLoaded_ = false;
+  }
+}
+
+void CTarnelDlg::TakeFocus() {
+  if (window_ != nullptr && !window_->HasKeyboardFocus()) {
+    window_->TakeFocus();
+  }
+}
+
+void CTarnelDlg::DrawStartPicture() {
+  // A control's first image is its lit one, and the picture may hold lamps
+  // lit: every lamp and light is set dark before the panel is drawn (the
+  // first update sets them from the simulation). Outside a drawing pass, so
+  // the next pass draws all its copies again.
+  for (int32_t id = 0; id < PanelManager::kMaxPanels; id++) {
+    if (auto* panel = dynamic_cast<SubPanel*>(cockpit_.GetPanel(id))) {
+      const PanelControls& controls = panel->Controls();
+      for (CButtonClass& button : controls.buttons) button.Update(kEventNone, false, false, false);
+      for (GuardedButton& guarded : controls.guarded) guarded.Button().Update(kEventNone, false, false, false);
+      for (PanelLight& light : controls.lights) light.light.SetLightState(false, false);
+    }
+    cockpit_.DrawPanel(id, surface_);
+  }
+  damage_.Clear();
+  presentWhole_ = true;
+  if (!surface_.KeepBackground()) {
+    std::fprintf(stderr, "tarnel: no memory for a copy of the main picture\n");
   }
 }
 
@@ -726,6 +853,7 @@ void CTarnelDlg::HandleEvent(const platform::Event& event) {
       OnPaint();
       break;
     case EventType::MouseDown:
+      TakeFocus();
       if (event.button == MouseButton::Left) {
         OnLButtonDown(event.x, event.y);
       } else if (event.button == MouseButton::Right) {
@@ -740,7 +868,10 @@ void CTarnelDlg::HandleEvent(const platform::Event& event) {
       }
       break;
     case EventType::Wheel:
-      OnMouseWheel(event.wheel);
+      OnMouseWheel(event.wheel, event.shift);
+      break;
+    case EventType::Leave:
+      OnMouseLeave();
       break;
     case EventType::MouseMove:
       OnMouseMove(event.x, event.y);
@@ -749,6 +880,8 @@ void CTarnelDlg::HandleEvent(const platform::Event& event) {
       OnKeyDown(event.key, event.repeat);
       break;
     case EventType::KeyUp:
+      OnKeyUp(event.key);
+      break;
     case EventType::Wake:
     case EventType::None:
       break;

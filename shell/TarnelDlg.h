@@ -45,6 +45,8 @@ class CTarnelDlg : public Qx_ErrorReport, public RealTimeClient, public platform
   static constexpr int kScrollStartX = 605;
   static constexpr int kScrollStartY = 5;
   static constexpr int kKeyStep = 20;
+  // A wheel notch away from a knob scrolls three key steps.
+  static constexpr int kWheelStep = 3 * kKeyStep;
   // Arrow-key presses kept for the keyboard poll, per key.
   static constexpr int kMaxPendingPresses = 8;
   // Colour of the client area around the picture.
@@ -61,6 +63,10 @@ class CTarnelDlg : public Qx_ErrorReport, public RealTimeClient, public platform
   static constexpr int kClientHeight = 749;
   static constexpr int kGroupBoxRight = 12;
   static constexpr int kSystemBorder = 1;
+  // The client area that shows the panel whole from the initial view: what
+  // --fit scales to the window.
+  static constexpr int kFitWidth = kGroupBoxRight + 2 + kPictureWidth - kScrollStartX;
+  static constexpr int kFitHeight = kSystemBorder + 2 + kPictureHeight - kScrollStartY;
 
   enum class Direction { None, Up, Down, Left, Right };
 
@@ -111,6 +117,9 @@ class CTarnelDlg : public Qx_ErrorReport, public RealTimeClient, public platform
   // change), whatever part of the picture the window shows: for consumers
   // of the whole picture (a web panel, a station without a window).
   void SetWholePictureInView(bool whole) { cockpit_.SetWholePictureInView(whole); }
+  // Outside inspect mode, a thin frame shows what a click under the pointer
+  // operates (on unless --no-hover).
+  void SetHover(bool hover) { hover_ = hover; }
   // The overlay handed to the window with the last paint.
   const platform::WindowOverlay& GetOverlay() const { return overlay_; }
 
@@ -123,11 +132,17 @@ class CTarnelDlg : public Qx_ErrorReport, public RealTimeClient, public platform
   void HandleEvent(const platform::Event& event);
   void OnEvent(const platform::Event& event) override { HandleEvent(event); }
   void OnKeyDown(platform::Key key, bool repeat);
+  void OnKeyUp(platform::Key key);
   void OnLButtonDown(int x, int y);
   void OnLButtonUp(int x, int y);
   void OnRButtonDown(int x, int y);
   void OnRButtonUp(int x, int y);
-  void OnMouseWheel(int delta);
+  // Over a knob, one notch turns it one position (away from the user:
+  // clockwise) through a click on that position's sector; elsewhere, or with
+  // Shift, the view scrolls (Shift: sideways).
+  void OnMouseWheel(int delta, bool shift = false);
+  // The pointer left the window: no hover frame.
+  void OnMouseLeave();
   void OnMouseMove(int x, int y);
   void OnClose();
   void OnDestroy();
@@ -199,6 +214,16 @@ class CTarnelDlg : public Qx_ErrorReport, public RealTimeClient, public platform
   // Once per iteration: the devices, with the control under the pointer as
   // the learning target in inspect mode.
   void PollHardware();
+  void DescribeControlUnderPointer(platform::WindowOverlay* overlay);
+  void OutlineClickRegion(platform::WindowOverlay* overlay);
+  // A left click at a picture point, as a press and a release there; the
+  // pointer is put back.
+  void ClickAt(int x, int y);
+  // Draws every panel once with its controls as they start (unlit), and
+  // keeps that as the picture beneath the controls.
+  void DrawStartPicture();
+  // Asks the window system for the keyboard (a bare X server gives it to no one).
+  void TakeFocus();
 
   platform::WindowPort* window_ = nullptr;
   std::optional<GenericSimShm> generic_;
@@ -266,6 +291,12 @@ class CTarnelDlg : public Qx_ErrorReport, public RealTimeClient, public platform
   int lastPointerX_ = 0;
   int lastPointerY_ = 0;
   int pendingPresses_[4] = {};
+  // Per arrow: down by its events; stepped by a poll that saw it held before
+  // its press event came (that press then adds nothing).
+  bool keyDown_[4] = {};
+  bool steppedBeforePress_[4] = {};
+  bool hover_ = true;
+  bool pointerInside_ = false;
   bool autostart_ = false;
   bool inspect_ = false;
   platform::WindowOverlay overlay_;

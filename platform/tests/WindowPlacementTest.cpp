@@ -4,10 +4,12 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 
 #include "platform/Events.h"
 #include "platform/Graphics.h"
+#include "platform/Text.h"
 #include "platform/Window.h"
 
 namespace {
@@ -115,6 +117,72 @@ TEST_F(WindowPlacementTest, ScaledPresentationShowsThePixelThePointerHits) {
     ASSERT_TRUE(got);
     EXPECT_EQ(Shown(at, at), picture.PixelAt(event.x, event.y)) << "window pixel " << at;
   }
+}
+
+// --fit: the picture as large as the window allows, keeping its shape,
+// centred between black bars; every window pixel's pointer maps to the
+// picture pixel shown there.
+TEST_F(WindowPlacementTest, FitCentresThePictureAndMapsThePointerBack) {
+  WindowPlacement placement;
+  placement.fixedSize = true;
+  placement.width = 100;
+  placement.height = 40;
+  placement.fit = true;
+  placement.fitWidth = 40;
+  placement.fitHeight = 30;
+  ASSERT_TRUE(Create(40, 30, placement)) << error_;
+  EXPECT_EQ(40, window_.GetClientRect().right);
+  EXPECT_EQ(30, window_.GetClientRect().bottom);
+  platform::DrawSurface picture;
+  ASSERT_TRUE(picture.Create(40, 30));
+  for (int x = 0; x < 40; x++) picture.FillRect(platform::Rect{x, 0, x + 1, 30}, uint8_t(60 + 4 * x), 20, 30);
+  window_.ShowPicture(picture, platform::Rect{0, 0, 40, 30}, 0, 0, 0x00FF00);
+  // Scale 40/30, 53 pixels wide: bars of 23 and 24 pixels.
+  EXPECT_EQ(0u, Shown(22, 20));
+  EXPECT_EQ(0u, Shown(76, 20));
+  EXPECT_EQ(picture.PixelAt(0, 15), Shown(23, 20));
+  EXPECT_EQ(picture.PixelAt(39, 15), Shown(75, 20));
+  platform::Event event;
+  while (platform::PollEvent(&event)) {
+  }
+  SDL_Event click{};
+  click.type = SDL_MOUSEBUTTONDOWN;
+  click.button.button = SDL_BUTTON_LEFT;
+  click.button.windowID = window_.Id();
+  for (const int at : {23, 24, 40, 61, 75}) {
+    click.button.x = at;
+    click.button.y = 20;
+    ASSERT_EQ(1, SDL_PushEvent(&click));
+    bool got = false;
+    for (int poll = 0; poll < 3 && !got; poll++) {
+      got = platform::PollEvent(&event) && event.type == platform::EventType::MouseDown;
+    }
+    ASSERT_TRUE(got);
+    EXPECT_EQ(Shown(at, 20), picture.PixelAt(event.x, event.y)) << "window pixel " << at;
+  }
+}
+
+// A status line longer than the window is wide wraps onto more lines
+// inside it instead of running off the edge.
+TEST_F(WindowPlacementTest, StatusLineWrapsInsideTheWindow) {
+  ASSERT_TRUE(Create(300, 200, WindowPlacement{})) << error_;
+  platform::DrawSurface picture;
+  ASSERT_TRUE(picture.Create(300, 200));
+  picture.FillRect(platform::Rect{0, 0, 300, 200}, 200, 200, 200);
+  platform::WindowOverlay overlay;
+  std::snprintf(overlay.status, sizeof overlay.status, "%s",
+                "fuel: button 0 |   upper lamp @0x120E3=0   lower lamp @0x120E4=1   position @0x1241B=0");
+  window_.SetOverlay(overlay);
+  window_.ShowPicture(picture, platform::Rect{0, 0, 300, 200}, 0, 0, 0);
+  // The band's colour at the left edge, counted upwards from the bottom.
+  int rows = 0;
+  while (rows < 200 && Shown(1, 199 - rows) == 0x202028u) rows++;
+  platform::TextFont font;
+  char error[256];
+  if (!font.Open("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf", 13, error, sizeof error)) {
+    GTEST_SKIP() << error;
+  }
+  EXPECT_GE(rows, 2 * font.LineHeight()) << "one line only: the text runs off the edge";
 }
 
 }  // namespace

@@ -268,15 +268,20 @@ TEST_F(TarnelDlgTest, KeyboardScrollingOrderAndClamping) {
     dialog_->KeyScroll(CTarnelDlg::Direction::Right);
   }
   EXPECT_EQ(1880 - CTarnelDlg::kClientWidth + 14, dialog_->GetScrollX());
-  // A window at least 1880 wide shows the whole width: scroll x 0.
-  window_.rect = {0, 0, 1900, 800};
-  dialog_->ReadWindowRect();
-  dialog_->KeyScroll(CTarnelDlg::Direction::Left);
-  EXPECT_EQ(0, dialog_->GetScrollX());
-  window_.rect = {0, 0, 1000, 1300};
-  dialog_->ReadWindowRect();
-  dialog_->KeyScroll(CTarnelDlg::Direction::None);
-  EXPECT_EQ(0, dialog_->GetScrollY());
+  // A window wider or taller than the rest of the picture keeps the view at
+  // the initial edges (605, 5), never at the picture's origin.
+  for (const platform::Rect& rect : {platform::Rect{0, 0, 1900, 1350}, platform::Rect{0, 0, 1300, 1297}}) {
+    window_.rect = rect;
+    dialog_->ReadWindowRect();
+    dialog_->KeyScroll(CTarnelDlg::Direction::Left);
+    dialog_->KeyScroll(CTarnelDlg::Direction::Up);
+    EXPECT_EQ(605, dialog_->GetScrollX()) << rect.right;
+    EXPECT_EQ(5, dialog_->GetScrollY()) << rect.right;
+    dialog_->KeyScroll(CTarnelDlg::Direction::Right);
+    dialog_->KeyScroll(CTarnelDlg::Direction::Down);
+    EXPECT_EQ(605, dialog_->GetScrollX()) << rect.right;
+    EXPECT_EQ(5, dialog_->GetScrollY()) << rect.right;
+  }
 }
 
 // Key events as the window system delivers them.
@@ -325,6 +330,43 @@ TEST_F(TarnelDlgTest, ArrowTapsShorterThanAnIterationEachScrollOneStep) {
   window_.Hold(platform::Key::Right, false);
   Iterate(1);
   EXPECT_EQ(y + 100, dialog_->GetScrollY());
+}
+
+// Each tap of an arrow is one step, wherever its events and the key state
+// fall against the polls; a held key steps once per poll. Script: h/r the
+// key goes down/up (the state the poll reads), D/U its press/release
+// events (handled later than the state changes), P one iteration.
+TEST_F(TarnelDlgTest, OneArrowTapIsOneStepWhateverThePollTiming) {
+  ASSERT_TRUE(Start(picture_));
+  dialog_->ReadWindowRect();
+  Iterate(20);
+  const struct {
+    const char* script;
+    int steps;
+  } kCases[] = {
+      {"hDrU P P", 1},          // between two polls
+      {"hD P rU P", 1},         // across a poll, its press handled first
+      {"h P D rU P", 1},        // across a poll that sees the key before its press event
+      {"h P r DU P", 1},        // both events only after the poll that saw it
+      {"P hDrU P", 1},          // just after a poll
+      {"hD P P P rU P P", 3},   // held over three polls
+      {"h P D P P rU P", 3},    // the same, its press late
+      {"hDrU hDrU hDrU P P P P", 3},  // quick taps
+  };
+  for (const auto& c : kCases) {
+    const int x = dialog_->GetScrollX();
+    for (const char* op = c.script; *op != '\0'; op++) {
+      switch (*op) {
+        case 'h': window_.Hold(platform::Key::Right); break;
+        case 'r': window_.Hold(platform::Key::Right, false); break;
+        case 'D': Press(*dialog_, platform::Key::Right); break;
+        case 'U': Press(*dialog_, platform::Key::Right, platform::EventType::KeyUp); break;
+        case 'P': Iterate(1); break;
+        default: break;
+      }
+    }
+    EXPECT_EQ(c.steps * CTarnelDlg::kKeyStep, dialog_->GetScrollX() - x) << c.script;
+  }
 }
 
 TEST_F(TarnelDlgTest, PaintShowsTheScrolledPictureAtTheViewOrigin) {
@@ -438,23 +480,23 @@ TEST_F(TarnelDlgTest, MouseDragWheelAndRightButtonStates) {
   EXPECT_EQ(2, dialog_->GetMouseState().button);
   dialog_->OnMouseMove(201, 200);
   EXPECT_EQ(0, dialog_->GetMouseState().button);
-  // A wheel turn holds state 3 (towards the user) until the phase counter
-  // next reaches 11; moves meanwhile are ignored.
+  // A Page Up press holds state 3 until the phase counter next reaches 11;
+  // moves meanwhile are ignored.
   while (dialog_->GetPhaseCounter() != 11) {
     Iterate(1);
   }
-  dialog_->OnMouseWheel(-120);
+  window_.Hold(platform::Key::PageUp);
+  Iterate(1);
+  window_.Hold(platform::Key::PageUp, false);
   EXPECT_EQ(3, dialog_->GetMouseState().button);
   dialog_->OnMouseMove(500, 500);
   EXPECT_EQ(3, dialog_->GetMouseState().button);
   EXPECT_NE(500 - 14, dialog_->GetMouseState().x);
-  Iterate(20);
+  Iterate(19);
   EXPECT_EQ(10, dialog_->GetPhaseCounter());
   EXPECT_EQ(3, dialog_->GetMouseState().button);
   Iterate(1);
   EXPECT_EQ(0, dialog_->GetMouseState().button);
-  dialog_->OnMouseWheel(0);
-  EXPECT_EQ(4, dialog_->GetMouseState().button);
 }
 
 TEST_F(TarnelDlgTest, PanelResetOncePerRiseOfTheRequest) {
@@ -756,3 +798,119 @@ TEST_F(TarnelDlgTest, SkippedPanelsShowWhatAFullRepaintWouldDraw) {
 }
 
 }  // namespace
+
+namespace {
+
+const SubPanel& PanelOf(CTarnelDlg& dialog, const char* key) {
+  return *dynamic_cast<const SubPanel*>(dialog.GetCockpitManager().GetPanel(FindPanelFacts(key)->id));
+}
+
+// The pointer over a picture point.
+void PointAt(CTarnelDlg& dialog, int x, int y) {
+  dialog.OnMouseMove(x - dialog.GetScrollX() + dialog.GetViewOriginX(), y - dialog.GetScrollY() + dialog.GetViewOriginY());
+}
+
+platform::Rect InClient(CTarnelDlg& dialog, const platform::Rect& r, int dx = 0, int dy = 0) {
+  const int x = dialog.GetViewOriginX() - dialog.GetScrollX() + dx;
+  const int y = dialog.GetViewOriginY() - dialog.GetScrollY() + dy;
+  return platform::Rect{r.left + x, r.top + y, r.right + x, r.bottom + y};
+}
+
+void ExpectOutline(const platform::WindowOverlay& overlay, const platform::Rect& r, const char* what) {
+  ASSERT_TRUE(overlay.outlined) << what;
+  EXPECT_TRUE(overlay.thin) << what;
+  EXPECT_EQ(r.left, overlay.outline.left) << what;
+  EXPECT_EQ(r.top, overlay.outline.top) << what;
+  EXPECT_EQ(r.right, overlay.outline.right) << what;
+  EXPECT_EQ(r.bottom, overlay.outline.bottom) << what;
+}
+
+}  // namespace
+
+// Outside inspect mode a thin frame shows what a click under the pointer
+// operates: the switch's third, the knob's sector, a cover over a button.
+TEST_F(TarnelDlgTest, HoverFrameShowsWhatAClickThereOperates) {
+  ASSERT_TRUE(Start(picture_));
+  const SubPanel& air = PanelOf(*dialog_, "air");
+  const platform::Rect lever = air.Controls().switches[0].GetRect();
+  const int third = lever.Height() / 3;
+  PointAt(*dialog_, lever.left + lever.Width() / 2, lever.top + third / 2);
+  ExpectOutline(window_.overlay, InClient(*dialog_, {lever.left, lever.top, lever.right, lever.top + third}), "top third");
+  PointAt(*dialog_, lever.left + lever.Width() / 2, lever.bottom - third / 2);
+  ExpectOutline(window_.overlay, InClient(*dialog_, {lever.left, lever.top + 2 * lever.Height() / 3, lever.right, lever.bottom}),
+                "bottom third");
+
+  const KnobClass& knob = air.Controls().knobs[0];  // every position allowed
+  const platform::Rect k = knob.GetRect();
+  platform::Rect sector;
+  knob.GetRegion(2, sector);  // pointing right
+  PointAt(*dialog_, k.left + k.Width() * 5 / 6, k.top + k.Height() / 2);
+  ExpectOutline(window_.overlay, InClient(*dialog_, sector, k.left, k.top), "knob sector");
+  PointAt(*dialog_, k.left + k.Width() / 2, k.top + k.Height() / 2);
+  EXPECT_FALSE(window_.overlay.outlined) << "the knob's centre selects nothing";
+
+  const platform::Rect cover = PanelOf(*dialog_, "hydraulic").Controls().covers[0].GetGuardRect();
+  PointAt(*dialog_, (cover.left + cover.right) / 2, (cover.top + cover.bottom) / 2);
+  ExpectOutline(window_.overlay, InClient(*dialog_, cover), "cover");
+
+  dialog_->SetHover(false);
+  PointAt(*dialog_, (cover.left + cover.right) / 2, (cover.top + cover.bottom) / 2 + 1);
+  EXPECT_FALSE(window_.overlay.outlined) << "--no-hover";
+}
+
+// The wheel over a knob turns it one position a notch (through a click on
+// that sector, which the simulation sees); elsewhere it scrolls the view,
+// with Shift sideways. It leaves the button state alone.
+TEST_F(TarnelDlgTest, WheelTurnsTheKnobUnderThePointerAndScrollsElsewhere) {
+  ASSERT_TRUE(Start(picture_));
+  dialog_->ReadWindowRect();
+  Iterate(20);
+  const SubPanel& air = PanelOf(*dialog_, "air");
+  const KnobClass& knob = air.Controls().knobs[0];
+  InterfaceField field;
+  ASSERT_TRUE(FindPanelField(air.Facts(), kLayoutA330, 0, "knob C position", &field));
+  const platform::Rect k = knob.GetRect();
+  const int start = knob.GetPosition();
+  const int away = start < 7 ? 1 : -1;
+  PointAt(*dialog_, k.left + k.Width() / 2, k.top + k.Height() / 2);
+  dialog_->OnMouseWheel(away);
+  EXPECT_EQ(start + away, knob.GetPosition());
+  EXPECT_EQ(start + away, Int(field.offset));
+  EXPECT_EQ(0, dialog_->GetMouseState().button);
+  dialog_->OnMouseWheel(-away);
+  EXPECT_EQ(start, knob.GetPosition());
+  EXPECT_EQ(start, Int(field.offset));
+  // Shift over the knob, and the wheel away from controls, scroll.
+  const int x = dialog_->GetScrollX();
+  const int y = dialog_->GetScrollY();
+  dialog_->OnMouseWheel(-1, true);
+  EXPECT_EQ(x + CTarnelDlg::kWheelStep, dialog_->GetScrollX());
+  EXPECT_EQ(start, knob.GetPosition());
+  dialog_->OnMouseMove(20, 20);
+  dialog_->OnMouseWheel(-1);
+  EXPECT_EQ(y + CTarnelDlg::kWheelStep, dialog_->GetScrollY());
+  dialog_->OnMouseWheel(1);
+  EXPECT_EQ(y, dialog_->GetScrollY());
+  EXPECT_EQ(0, dialog_->GetMouseState().button);
+}
+
+// The first picture is the dark panel: every control is drawn once at the
+// end of the start-up with its lamps dark, over what the picture holds there.
+TEST_F(TarnelDlgTest, StartUpDrawsEveryPanelOnceUnlit) {
+  ASSERT_TRUE(Start(picture_));
+  const uint32_t fill = (40u << 16) | (60u << 8) | 80u;
+  int drawn = 0;
+  for (const PanelFacts& facts : PanelCatalogue()) {
+    const auto* panel = dynamic_cast<const SubPanel*>(dialog_->GetCockpitManager().GetPanel(facts.id));
+    if (panel == nullptr) continue;
+    // Image 0 (upper lamp lit, pushed in) is a button's state before any update.
+    for (const CButtonClass& button : panel->Controls().buttons) {
+      const platform::Rect r = button.GetRect();
+      EXPECT_NE(0, button.GetState()) << facts.key;
+      EXPECT_EQ(3, button.GetLightCode()) << facts.key;
+      drawn += dialog_->GetSurface().PixelAt((r.left + r.right) / 2, (r.top + r.bottom) / 2) != fill ? 1 : 0;
+    }
+    for (const PanelLight& light : panel->Controls().lights) EXPECT_EQ(1, light.light.GetState()) << facts.key;
+  }
+  EXPECT_GT(drawn, 100);
+}

@@ -73,6 +73,21 @@ int ChangedPixels(const Screenshot& a, const Screenshot& b, int x0, int y0, int 
   return changed;
 }
 
+// The private server takes every client, also while others leave (a server
+// that resets when its last client leaves drops connections being set up).
+TEST(TarnelGui, PrivateServerTakesClientsWhileOthersLeave) {
+  const std::string xvfb = FindOnPath("Xvfb");
+  if (xvfb.empty() || FindOnPath("xdotool").empty()) {
+    GTEST_SKIP() << "Xvfb or xdotool is not installed: the server was not checked";
+  }
+  PrivateXServer server;
+  ASSERT_TRUE(server.Start(xvfb));
+  const std::string failed = server.Run(
+      "sh -c '(for i in $(seq 300); do xdotool getdisplaygeometry >/dev/null 2>&1; done) & "
+      "for i in $(seq 150); do xdotool getdisplaygeometry >/dev/null 2>&1 || echo x; done; wait'");
+  EXPECT_EQ("", failed) << "clients that could not connect: " << failed.size() / 2;
+}
+
 TEST(TarnelGui, OxygenButtonClickReachesSharedMemoryAndLampShowsOnScreen) {
   const std::string xvfb = FindOnPath("Xvfb");
   if (xvfb.empty() || FindOnPath("xdotool").empty() || FindOnPath("xwd").empty()) {
@@ -204,7 +219,7 @@ TEST(TarnelGui, AutostartWithTheDemoSimulationShowsALitLampWithoutAClick) {
   ASSERT_TRUE(station.Start({tarnel, "--autostart", "--ini", bin + "/Tarnel.ini"},
                             {"DISPLAY=" + server.Display(), "SDL_VIDEODRIVER=x11", env}, log));
   const std::string window = process_test::WaitForStationWindow(server, station);
-  ASSERT_FALSE(window.empty()) << "tarnel ended; see " << log;
+  ASSERT_FALSE(window.empty()) << "tarnel ended; see " << log << " and the X server's " << server.LogFile();
   server.Run("xdotool windowmove --sync " + window + " 0 0");
 
   GenericSimShm area;
@@ -235,6 +250,71 @@ TEST(TarnelGui, AutostartWithTheDemoSimulationShowsALitLampWithoutAClick) {
 
   EXPECT_EQ(0, station.Stop());
   EXPECT_EQ(0, demo.Stop());
+}
+
+// Pixels of one colour (any byte order) inside a rectangle.
+int PixelsOf(const Screenshot& shot, uint8_t r, uint8_t g, uint8_t b, int x0, int y0, int x1, int y1) {
+  int count = 0;
+  for (int y = y0; y < y1 && y < shot.Height(); y++) {
+    for (int x = x0; x < x1 && x < shot.Width(); x++) {
+      const std::string p = shot.Pixel(x, y);
+      count += p.size() >= 3 && ((uint8_t(p[0]) == b && uint8_t(p[2]) == r) || (uint8_t(p[0]) == r && uint8_t(p[2]) == b)) &&
+                       uint8_t(p[1]) == g
+                   ? 1
+                   : 0;
+    }
+  }
+  return count;
+}
+
+// On a bare X server (no window manager gives the focus), one click in the
+// window starts the loop and is enough for the keys: F2 then shows the
+// inspect status line. The pointer resting on a control gets the hover frame.
+TEST(TarnelGui, OneClickGivesTheKeyboardWithoutAWindowManager) {
+  const std::string xvfb = FindOnPath("Xvfb");
+  if (xvfb.empty() || FindOnPath("xdotool").empty() || FindOnPath("xwd").empty()) {
+    GTEST_SKIP() << "Xvfb, xdotool or xwd is not installed: the GUI check did not run";
+  }
+  const std::string tarnel = BinPath("tarnel");
+  ASSERT_TRUE(process_test::IsExecutable(tarnel)) << tarnel;
+  const std::string bin = tarnel.substr(0, tarnel.rfind('/'));
+  const char* prefix = test_support::UseUniqueShmPrefix();
+  PrivateXServer server;
+  ASSERT_TRUE(server.Start(xvfb));
+  ChildProcess station;
+  const std::string log = "/tmp/tarnel_gui_" + std::string(prefix) + ".log";
+  ASSERT_TRUE(station.Start({tarnel, "--ini", bin + "/Tarnel.ini"},
+                            {"DISPLAY=" + server.Display(), "SDL_VIDEODRIVER=x11",
+                             std::string("TARNEL_SHM_PREFIX=") + prefix},
+                            log));
+  const std::string window = process_test::WaitForStationWindow(server, station);
+  ASSERT_FALSE(window.empty()) << "tarnel ended; see " << log;
+  GenericSimShm area;
+  ASSERT_TRUE(area.IsValid()) << area.GetErrorText();
+  const uint8_t* base = area.GetBase();
+  ASSERT_TRUE(WaitFor([&] { return base[banner_record::kSuccess] == 1; }, 15000)) << "start-up did not finish";
+  // The window opens at the top-left corner. The banner may still hold the
+  // focus; nothing outside gives it back.
+  auto iterations = [&] {
+    uint32_t count = 0;
+    std::memcpy(&count, base + 0x0814, sizeof count);
+    return count;
+  };
+  // One click, taken also when it comes just after the window took the focus.
+  server.Run("xdotool mousemove --sync 450 650 click 1");
+  ASSERT_TRUE(WaitFor([&] { return iterations() > 0; }, 5000)) << "the click did not start the loop; see " << log;
+  // ADIRU IR 1 (button 3) at picture (641, 83) is client (50, 81): its frame.
+  server.Run("xdotool mousemove --sync 66 97");
+  Screenshot shot;
+  EXPECT_TRUE(WaitFor([&] { return shot.Take(server) && PixelsOf(shot, 0xFF, 0x30, 0xC0, 40, 70, 95, 125) > 60; },
+                      5000))
+      << "no hover frame around the button";
+  // Keys go to the window with the focus: xdotool sends F2 to no window.
+  server.Run("xdotool key F2");
+  EXPECT_TRUE(WaitFor(
+      [&] { return shot.Take(server) && PixelsOf(shot, 0x20, 0x20, 0x28, 0, 700, 900, 749) > 2000; }, 5000))
+      << "F2 after one click showed no status line";
+  EXPECT_EQ(0, station.Stop());
 }
 
 // The modal boxes on a bare X server (no window manager): the about box on

@@ -4,6 +4,8 @@
 // that does not exist or a bad option is refused.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -131,6 +133,39 @@ TEST_F(TarnelKioskTest, ScaledWindowAtItsPlaceTakesClicksWhereTheControlsAreShow
   // at (605, 305); the click lands 10 pixels inside it, on the scaled screen.
   server_.Run("xdotool mousemove --sync " + screen(252, 583) + " click 1");
   EXPECT_TRUE(WaitFor([&] { return base[output] == 1; }, 5000)) << "the scaled click did not latch the button";
+  EXPECT_EQ(0, station_.Stop());
+}
+
+// Full screen fits the whole panel to the monitor, centred, and a click
+// lands on the control shown under it.
+TEST_F(TarnelKioskTest, FullScreenFitsThePanelCentredAndTakesClicksWhereTheControlsAreShown) {
+  StartStation({"--fullscreen", "--autostart"});
+  ASSERT_FALSE(StationWindow().empty()) << "tarnel did not start; see " << log_;
+  GenericSimShm area;
+  ASSERT_TRUE(area.IsValid()) << area.GetErrorText();
+  uint8_t* base = area.GetBase();
+  auto iterations = [&] {
+    uint32_t count = 0;
+    std::memcpy(&count, base + generic_area::kIterationCount, sizeof count);
+    return count;
+  };
+  ASSERT_TRUE(WaitFor([&] { return iterations() > 30; }, 15000)) << "the loop did not run; see " << log_;
+  // The panel (the view from picture (605, 5) with its 14 + 3 pixel margin)
+  // as large as the 1960 x 1400 screen allows.
+  const double scale = std::min(1960.0 / 1289, 1400.0 / 1298);
+  const int left = (1960 - static_cast<int>(std::lround(1289 * scale))) / 2;
+  auto screen = [&](int x, int y) {
+    return std::to_string(left + static_cast<int>((x + 0.5) * scale)) + " " +
+           std::to_string(static_cast<int>((y + 0.5) * scale));
+  };
+  const PanelFacts* oxygen = FindPanelFacts("oxygen");
+  ASSERT_NE(nullptr, oxygen);
+  InterfaceField field;
+  ASSERT_TRUE(FindPanelField(*oxygen, kLayoutA330, 0, "button 3 position", &field));
+  ASSERT_EQ(0, base[field.offset]);
+  // Oxygen button 3 at picture (833, 875) is client (242, 873); 10 pixels inside it.
+  server_.Run("xdotool mousemove --sync " + screen(252, 883) + " click 1");
+  EXPECT_TRUE(WaitFor([&] { return base[field.offset] == 1; }, 5000)) << "the fitted click did not latch the button";
   EXPECT_EQ(0, station_.Stop());
 }
 

@@ -164,7 +164,10 @@ class ChildProcess {
 
 // A private X server. Xvfb picks a free display number itself and writes it
 // to a pipe (-displayfd), so two runs started at the same moment never share
-// a display.
+// a display. It never resets (-noreset): by default an X server resets when
+// its last client leaves, and drops every connection still being set up
+// then, so a program starting while a probe (xdotool) leaves fails with
+// "cannot open the display". On a busy machine that race is often lost.
 class PrivateXServer {
  public:
   // screen: the one screen's WIDTHxHEIGHTxDEPTH.
@@ -178,9 +181,12 @@ class PrivateXServer {
     // dup2 onto 3 always makes a fresh descriptor without close-on-exec.
     const int writeEnd = ::fcntl(fds[1], F_DUPFD_CLOEXEC, 10);
     ::close(fds[1]);
+    // The server's own messages are kept, so that a client it refused can be explained.
+    static int startedCount = 0;
+    log_ = "/tmp/tarnel_xvfb_" + std::to_string(::getpid()) + "_" + std::to_string(++startedCount) + ".log";
     const bool started = writeEnd >= 0 && server_.Start({xvfb, "-displayfd", "3", "-screen", "0", screen,
-                                                         "-nolisten", "tcp"},
-                                                        {}, "/dev/null", "", writeEnd);
+                                                         "-nolisten", "tcp", "-noreset"},
+                                                        {}, log_, "", writeEnd);
     if (writeEnd >= 0) {
       ::close(writeEnd);
     }
@@ -206,6 +212,8 @@ class PrivateXServer {
     return true;
   }
   const std::string& Display() const { return display_; }
+  // Where the server's messages go.
+  const std::string& LogFile() const { return log_; }
 
   // Runs a shell command line on this display; its standard output.
   std::string Run(const std::string& command) const {
@@ -225,6 +233,7 @@ class PrivateXServer {
  private:
   ChildProcess server_;
   std::string display_;
+  std::string log_;
 };
 
 // The station's window (its title starts with the version text) once it is
