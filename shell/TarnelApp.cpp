@@ -177,15 +177,6 @@ int CTarnelApp::Run(int argc, char** argv) {
     return listed < 0 ? 1 : 0;
   }
 
-  // A full screen shows the whole panel unless a scale was asked for.
-  if (placement.fullscreen && !scaleGiven) {
-    placement.fit = true;
-  }
-  if (placement.fit) {
-    placement.fitWidth = CTarnelDlg::kFitWidth;
-    placement.fitHeight = CTarnelDlg::kFitHeight;
-  }
-
   // Without --ini, an installed station started from anywhere still finds
   // the default ini beside the program.
   char defaultIni[4096];
