@@ -1,6 +1,8 @@
 #include "common/TextFcns.h"
 
+#include <cerrno>
 #include <cstdarg>
+#include <cstdlib>
 #include <cstdio>
 #include <cstring>
 
@@ -48,6 +50,16 @@ char* FormatBounded(char* destination, std::size_t size, const char* format, ...
 }
 
 bool IsEmptyText(const char* text) { return text != nullptr && text[0] == '\0'; }
+
+bool ParseWholeNumber(const char* text, long low, long high, long* out) {
+  if (text == nullptr || *text == '\0' || out == nullptr) return false;
+  char* end = nullptr;
+  errno = 0;
+  const long v = std::strtol(text, &end, 10);
+  if (errno != 0 || end == text || *end != '\0' || v < low || v > high) return false;
+  *out = v;
+  return true;
+}
 
 bool EqualIgnoringSpaces(const char* a, const char* b) {
   if (a == nullptr || b == nullptr) {

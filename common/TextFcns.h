@@ -12,6 +12,8 @@ char* FormatBounded(char* destination, std::size_t size, const char* format, ...
 bool IsEmptyText(const char* text);
 // Compares the first 999 characters of each text with every blank removed.
 bool EqualIgnoringSpaces(const char* a, const char* b);
+// A whole decimal number within low..high and nothing after it.
+bool ParseWholeNumber(const char* text, long low, long high, long* out);
 
 char* CutAtNewline(char* text);
 char* CutAtChar(char* text, char c);

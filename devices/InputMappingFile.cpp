@@ -31,16 +31,6 @@ bool Split(char* text, char* tokens[], int* count) {
   return true;
 }
 
-// A whole decimal number within low..high.
-bool Number(const char* text, long low, long high, long* out) {
-  if (text == nullptr || *text == '\0') return false;
-  char* end = nullptr;
-  errno = 0;
-  const long v = std::strtol(text, &end, 10);
-  if (errno != 0 || end == text || *end != '\0' || v < low || v > high) return false;
-  *out = v;
-  return true;
-}
 
 char Lower(char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; }
 
@@ -89,8 +79,8 @@ bool ParseRange(const char* text, uint8_t allowed, InputMapping::Range* out) {
   *colon = '\0';
   *dots = '\0';
   long position = 0, low = 0, high = 0;
-  if (!Number(work, 0, 7, &position) || !Number(colon + 1, -32768, 32767, &low) ||
-      !Number(dots + 2, -32768, 32767, &high) || low > high || (allowed & (1u << position)) == 0) {
+  if (!ParseWholeNumber(work, 0, 7, &position) || !ParseWholeNumber(colon + 1, -32768, 32767, &low) ||
+      !ParseWholeNumber(dots + 2, -32768, 32767, &high) || low > high || (allowed & (1u << position)) == 0) {
     return false;
   }
   out->position = int8_t(position);
@@ -148,19 +138,19 @@ bool InputMappingFile::ParseLine(const char* control, const char* driver, InputM
   long a = 0, b = 0;
   int next = 2;
   if (strcasecmp(tokens[0], "button") == 0) {
-    if (!Number(tokens[1], 0, kMaxButton, &a)) return Fail(reason, reasonSize, "button number out of 0..127");
+    if (!ParseWholeNumber(tokens[1], 0, kMaxButton, &a)) return Fail(reason, reasonSize, "button number out of 0..127");
   } else if (strcasecmp(tokens[0], "buttons") == 0) {
-    if (count < 3 || !Number(tokens[1], 0, kMaxButton, &a) || !Number(tokens[2], 0, kMaxButton, &b)) {
+    if (count < 3 || !ParseWholeNumber(tokens[1], 0, kMaxButton, &a) || !ParseWholeNumber(tokens[2], 0, kMaxButton, &b)) {
       return Fail(reason, reasonSize, "'buttons' wants two button numbers in 0..127");
     }
     if (a == b) return Fail(reason, reasonSize, "the two buttons must differ");
     m.pair = true;
     next = 3;
   } else if (strcasecmp(tokens[0], "hat") == 0) {
-    if (!Number(tokens[1], 0, kMaxHat, &a)) return Fail(reason, reasonSize, "hat number out of 0..7");
+    if (!ParseWholeNumber(tokens[1], 0, kMaxHat, &a)) return Fail(reason, reasonSize, "hat number out of 0..7");
     m.input = InputKind::kHat;
   } else if (strcasecmp(tokens[0], "axis") == 0) {
-    if (!Number(tokens[1], 0, kMaxAxis, &a)) return Fail(reason, reasonSize, "axis number out of 0..15");
+    if (!ParseWholeNumber(tokens[1], 0, kMaxAxis, &a)) return Fail(reason, reasonSize, "axis number out of 0..15");
     m.input = InputKind::kAxis;
   } else {
     return Fail(reason, reasonSize, "unknown input (button, buttons, hat or axis)");

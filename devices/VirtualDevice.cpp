@@ -16,15 +16,6 @@
 
 namespace {
 
-bool Number(const char* text, long low, long high, long* out) {
-  if (text == nullptr || *text == '\0') return false;
-  char* end = nullptr;
-  errno = 0;
-  const long v = std::strtol(text, &end, 10);
-  if (errno != 0 || end == text || *end != '\0' || v < low || v > high) return false;
-  *out = v;
-  return true;
-}
 
 // The input a command line moves, as one number (buttons, then hats, then
 // axes), or -1 for other lines.
@@ -135,11 +126,11 @@ bool VirtualDevice::Apply(const char* line, char* error, std::size_t size) {
     FormatBounded(error, size, "'%s': the box is unplugged", line);
     return false;
   }
-  if (strcasecmp(word, "button") == 0 && Number(a, 0, kButtons - 1, &n) && Number(b, 0, 1, &v)) {
+  if (strcasecmp(word, "button") == 0 && ParseWholeNumber(a, 0, kButtons - 1, &n) && ParseWholeNumber(b, 0, 1, &v)) {
     SDL_JoystickSetVirtualButton(joystick, int(n), Uint8(v));
-  } else if (strcasecmp(word, "hat") == 0 && Number(a, 0, kHats - 1, &n) && Number(b, 0, 15, &v)) {
+  } else if (strcasecmp(word, "hat") == 0 && ParseWholeNumber(a, 0, kHats - 1, &n) && ParseWholeNumber(b, 0, 15, &v)) {
     SDL_JoystickSetVirtualHat(joystick, int(n), Uint8(v));
-  } else if (strcasecmp(word, "axis") == 0 && Number(a, 0, kAxes - 1, &n) && Number(b, -32768, 32767, &v)) {
+  } else if (strcasecmp(word, "axis") == 0 && ParseWholeNumber(a, 0, kAxes - 1, &n) && ParseWholeNumber(b, -32768, 32767, &v)) {
     SDL_JoystickSetVirtualAxis(joystick, int(n), Sint16(v));
   } else {
     FormatBounded(error, size, "'%s': unknown command or number out of range", line);
